@@ -1,0 +1,3 @@
+set(KELTRIX_BENCHMARKS
+    ${CMAKE_CURRENT_LIST_DIR}/bench_feed.cpp
+)

@@ -1,0 +1,3 @@
+set(KELTRIX_FUZZERS
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_feed.cpp
+)

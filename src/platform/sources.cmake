@@ -1,0 +1,3 @@
+set(KELTRIX_PLATFORM_SOURCES
+    src/platform/linux/paths.cpp
+)

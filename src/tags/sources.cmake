@@ -1,0 +1,2 @@
+set(KELTRIX_TAGS_SOURCES
+)

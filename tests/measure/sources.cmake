@@ -1,0 +1,5 @@
+set(KELTRIX_TEST_MEASURE
+    ${CMAKE_CURRENT_LIST_DIR}/raw_data_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/feed_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/codepage_test.cpp
+)

@@ -1,0 +1,2 @@
+set(KELTRIX_TEST_TAGS
+)
