@@ -1,3 +1,4 @@
 set(KELTRIX_BENCHMARKS
     ${CMAKE_CURRENT_LIST_DIR}/bench_feed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bench_apply_tags.cpp
 )

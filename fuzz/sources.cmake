@@ -1,3 +1,14 @@
 set(KELTRIX_FUZZERS
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_proc_stat.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_meminfo.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_net_dev.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_pid_stat.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_cpuinfo.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_mounts.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_power_supply.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_perf_walk.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_registry_file.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_feed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_markup.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_apply_tags.cpp
 )

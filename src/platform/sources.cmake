@@ -1,3 +1,16 @@
 set(KELTRIX_PLATFORM_SOURCES
+    src/platform/perf_walk.cpp
+    src/platform/linux/sys_files.cpp
+    src/platform/linux/proc_parse.cpp
+    src/platform/linux/perf_data.cpp
+    src/platform/linux/if_table.cpp
+    src/platform/linux/memory_status.cpp
+    src/platform/linux/drives.cpp
+    src/platform/linux/power_status.cpp
+    src/platform/linux/system_info.cpp
+    src/platform/linux/file_store.cpp
     src/platform/linux/paths.cpp
+    src/platform/linux/single_instance.cpp
+    src/platform/linux/shell.cpp
+    src/platform/linux/exit_signals.cpp
 )

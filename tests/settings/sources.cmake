@@ -1,5 +1,10 @@
 set(KELTRIX_TEST_SETTINGS
+    ${CMAKE_CURRENT_LIST_DIR}/default_format_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry_file_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry_store_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/registry_concurrency_test.cpp
 )
 # Small programs that tests start as separate processes.
 list(APPEND KELTRIX_TEST_HELPERS
+    ${CMAKE_CURRENT_LIST_DIR}/reg_writer.cpp
 )

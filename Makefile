@@ -1,0 +1,60 @@
+# Front door: `make run` and `make test` set up everything a fresh Debian 12 machine needs.
+SHELL := /bin/bash
+BUILD ?= build
+JOBS ?= 2
+FUZZ_SECONDS ?= 20
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test unit e2e asan fuzz bench format clean install
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELTRIX_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	$(BUILD)/keltrix $(ARGS)
+
+# The whole suite: unit and end-to-end tests, the sanitizer build, a short run of every fuzzer.
+test: build
+	@scripts/run-tests $(BUILD)
+	@$(MAKE) --no-print-directory asan
+	@$(MAKE) --no-print-directory fuzz
+
+unit: build
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -LE e2e
+
+e2e: build
+	@cd $(BUILD) && ctest --output-on-failure -L e2e
+
+asan: deps
+	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELTRIX_WERROR=ON \
+	    -DKELTRIX_SANITIZE=ON -DKELTRIX_APP=OFF -DKELTRIX_BENCH=OFF >/dev/null
+	@cmake --build build-asan -j$(JOBS)
+	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS)
+
+fuzz: deps
+	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DKELTRIX_FUZZ=ON -DKELTRIX_SANITIZE=ON -DKELTRIX_APP=OFF -DKELTRIX_TESTS=OFF \
+	    -DKELTRIX_BENCH=OFF >/dev/null
+	@cmake --build build-fuzz -j$(JOBS)
+	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b --benchmark_min_time=0.2; done
+
+format:
+	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+install: build
+	@cmake --install $(BUILD)
+
+clean:
+	@rm -rf build build-asan build-fuzz

@@ -1,0 +1,93 @@
+#include "app/keltrix_main.h"
+
+#include "app/errors.h"
+#include "app/help_page.h"
+#include "app/keltrix_application.h"
+#include "app/process_entry.h"
+#include "app/vistrand_display.h"
+#include "platform/paths.h"
+#include "platform/shell.h"
+#include "platform/single_instance.h"
+#include "settings/registry_store.h"
+
+#include <clocale>
+#include <cstdio>
+#include <iostream>
+
+namespace keltrix {
+namespace {
+
+constexpr const char* SettingsKey = "Software\\OrlenwickStudios\\Vistrand";
+
+void ResetSettings() {
+    try {
+        TRegistryStore store(platform::SettingsFile());
+        store.DeleteKey(SettingsKey);
+    } catch (const std::exception&) {
+        // A failed reset is silent; start-up then runs on what is stored.
+    }
+}
+
+void ShowHelpPage() {
+    const std::string path = HelpPagePath();
+    WriteHelpPage(path);
+    std::string error;
+    if (!platform::ShellOpen(path, "", "", &error))
+        std::fprintf(stderr, "keltrix: cannot open %s: %s\n", path.c_str(), error.c_str());
+}
+
+} // namespace
+
+int KeltrixMain(int argc, char** argv) {
+    std::setlocale(LC_ALL, "");
+    std::vector<std::string> args(argv + 1, argv + argc);
+    const std::string program = argc > 0 ? argv[0] : "keltrix";
+
+    const TLongOptions longOpts = TakeLongOptions(args);
+    if (!longOpts.Unknown.empty()) {
+        std::cerr << program << ": unknown option " << longOpts.Unknown.front() << "\n"
+                  << UsageText(program);
+        return 2;
+    }
+    if (longOpts.Help) {
+        std::cout << UsageText(program);
+        return 0;
+    }
+    if (longOpts.Version) {
+        std::cout << "Keltrix " << KELTRIX_VERSION_TEXT << " (" << KeltrixVersion << ")\n";
+        return 0;
+    }
+
+    TEntryActions actions;
+    actions.ResetSettings = ResetSettings;
+    actions.ShowHelpPage = ShowHelpPage;
+    actions.AcquireMutex = [] { return platform::AcquireNamedMutex(MutexName); };
+    actions.SignalRunningInstance = [] { platform::TNamedEvent::Set(EventName); };
+    TEntryOutcome outcome;
+    try {
+        outcome = RunProcessEntry(args, actions);
+    } catch (const std::exception& e) {
+        std::cerr << program << ": " << e.what() << "\n";
+        return 1;
+    }
+    if (outcome.HelpShown || !outcome.RunAllowed) return 0;
+
+    // Qt sees no switches of ours: several of them look like its own options.
+    int qtArgc = 1;
+    char* qtArgv[] = {argv[0], nullptr};
+    TKeltrixApplication app(qtArgc, qtArgv);
+    QApplication::setApplicationName("keltrix");
+    QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    auto store = std::make_unique<TRegistryStore>(platform::SettingsFile());
+    if (!store->LoadError().empty()) std::cerr << program << ": " << store->LoadError() << "\n";
+    TVistrandDisplay display(args, std::move(store));
+    app.SetErrorHandler([&display](const std::string& cls, const std::string& msg) {
+        display.ApplicationEvents1Exception(cls, msg);
+    });
+    display.show();
+    return app.exec();
+}
+
+} // namespace keltrix

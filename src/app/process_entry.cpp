@@ -1,0 +1,71 @@
+#include "app/process_entry.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace keltrix {
+namespace {
+
+std::string Upper(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return s;
+}
+
+} // namespace
+
+TEntryOutcome RunProcessEntry(const std::vector<std::string>& args, const TEntryActions& actions) {
+    TEntryOutcome out;
+    for (const std::string& arg : args) {
+        const std::string upper = Upper(arg);
+        if (upper == "-RESET") actions.ResetSettings();
+        if (upper == "-C") {
+            out.RunAllowed = true;
+        } else if (arg == "-?") {
+            actions.ShowHelpPage();
+            out.HelpShown = true;
+            return out;
+        }
+        if (upper == "-MULTIPLE") out.AllowMultiple = true;
+    }
+    if (!out.RunAllowed) out.RunAllowed = actions.AcquireMutex();
+    if (!out.RunAllowed && out.AllowMultiple) out.RunAllowed = true;
+    if (!out.RunAllowed) actions.SignalRunningInstance();
+    return out;
+}
+
+TLongOptions TakeLongOptions(std::vector<std::string>& args) {
+    TLongOptions opts;
+    auto isLong = [](const std::string& a) { return a.size() > 2 && a.rfind("--", 0) == 0; };
+    for (const std::string& a : args) {
+        if (!isLong(a)) continue;
+        if (a == "--help") {
+            opts.Help = true;
+        } else if (a == "--version") {
+            opts.Version = true;
+        } else {
+            opts.Unknown.push_back(a);
+        }
+    }
+    args.erase(std::remove_if(args.begin(), args.end(), isLong), args.end());
+    return opts;
+}
+
+std::string UsageText(const std::string& program) {
+    return "Usage: " + program + " [switches]\n"
+           "Keltrix shows live system statistics in a small desktop window.\n"
+           "\n"
+           "  -?                 write the network help page and open it\n"
+           "  -RESET             delete all stored settings first\n"
+           "  -MULTIPLE          run even when another instance is running\n"
+           "  -C                 run as a client beside a running instance\n"
+           "  -c -iHOST -pPORT -dPASSWORD\n"
+           "                     show the measurements of the server HOST:PORT\n"
+           "  -advdebug[N]       keep the advanced log (N: the most entries kept)\n"
+           "  --help             show this text\n"
+           "  --version          show the version\n"
+           "\n"
+           "Settings: $XDG_CONFIG_HOME/keltrix/registry.reg; files the program writes:\n"
+           "$XDG_DATA_HOME/keltrix/.\n";
+}
+
+} // namespace keltrix

@@ -1,0 +1,189 @@
+#include "platform/file_store.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <fcntl.h>
+#include <string_view>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace keltrix::platform {
+
+namespace {
+
+[[noreturn]] void Fail(int error, const std::string& what) {
+    throw std::system_error(error, std::generic_category(), what);
+}
+
+TFileStamp StampOf(const struct stat& st) {
+    TFileStamp stamp;
+    stamp.Exists = true;
+    stamp.Device = static_cast<std::uint64_t>(st.st_dev);
+    stamp.Inode = static_cast<std::uint64_t>(st.st_ino);
+    stamp.Size = static_cast<std::int64_t>(st.st_size);
+    stamp.ModifiedNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1000000000 +
+                       static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    stamp.ChangedNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1000000000 +
+                      static_cast<std::int64_t>(st.st_ctim.tv_nsec);
+    return stamp;
+}
+
+std::string ParentDir(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+void MakeFolders(const std::string& dir, unsigned mode) {
+    struct stat st {};
+    if (::stat(dir.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode)) Fail(ENOTDIR, "cannot create folder " + dir);
+        return;
+    }
+    for (std::size_t pos = 1; pos <= dir.size(); ++pos) {
+        if (pos != dir.size() && dir[pos] != '/') continue;
+        const std::string part = dir.substr(0, pos);
+        if (::mkdir(part.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
+            Fail(errno, "cannot create folder " + part);
+    }
+}
+
+// A settings file kept as a symbolic link (dotfiles) stays a link: the file it names is replaced.
+std::string ResolveLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char resolved[PATH_MAX];
+    if (::realpath(path.c_str(), resolved) == nullptr) return path;
+    return resolved;
+}
+
+void WriteAll(int fd, std::string_view data, const std::string& name) {
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno, "cannot write " + name);
+        }
+        data.remove_prefix(static_cast<std::size_t>(n));
+    }
+}
+
+void LockExclusive(int fd, const std::string& name) {
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) Fail(errno, "cannot lock " + name);
+    }
+}
+
+void SyncFolder(const std::string& dir) {
+    // Best effort: the rename has happened; a folder that cannot be synced changes nothing.
+    TFileHandle fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd) ::fsync(fd.Get());
+}
+
+} // namespace
+
+TFileHandle& TFileHandle::operator=(TFileHandle&& other) noexcept {
+    if (this != &other) {
+        if (Fd_ >= 0) ::close(Fd_);
+        Fd_ = other.Release();
+    }
+    return *this;
+}
+
+TFileHandle::~TFileHandle() {
+    if (Fd_ >= 0) ::close(Fd_);
+}
+
+int TFileHandle::Release() noexcept {
+    const int fd = Fd_;
+    Fd_ = -1;
+    return fd;
+}
+
+TFileStamp StatFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return {};
+    return StampOf(st);
+}
+
+TFileSnapshot ReadFileSnapshot(const std::string& path) {
+    TFileSnapshot snapshot;
+    snapshot.Pin = TFileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!snapshot.Pin) {
+        if (errno == ENOENT) return snapshot;
+        Fail(errno, "cannot open " + path);
+    }
+    const int fd = snapshot.Pin.Get();
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) Fail(errno, "cannot read " + path);
+    if (S_ISDIR(st.st_mode)) Fail(EISDIR, "cannot read " + path);
+    snapshot.Exists = true;
+    snapshot.Stamp = StampOf(st);
+    if (st.st_size > 0) snapshot.Text.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            Fail(errno, "cannot read " + path);
+        }
+        if (n == 0) break;
+        snapshot.Text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return snapshot;
+}
+
+TFileSnapshot UpdateFileLocked(const std::string& path, const TFileTransform& transform,
+                               unsigned folderMode) {
+    const std::string target = ResolveLink(path);
+    const std::string dir = ParentDir(target);
+    MakeFolders(dir, folderMode);
+
+    // The lock lives in its own file: the settings file itself is replaced by every write.
+    const std::string lockName = target + ".lock";
+    TFileHandle lock(::open(lockName.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!lock) Fail(errno, "cannot open " + lockName);
+    LockExclusive(lock.Get(), lockName);
+
+    // Holding the lock, nobody else is writing: a temporary file left now is from a writer that
+    // died mid-write. One that cannot go shows up below when it is in the way.
+    const std::string tempName = target + ".tmp";
+    ::unlink(tempName.c_str());
+
+    TFileSnapshot current = ReadFileSnapshot(target);
+    std::optional<std::string> next = transform(current);
+    if (!next) return current;
+
+    TFileHandle temp(
+        ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    if (!temp) Fail(errno, "cannot create " + tempName);
+    try {
+        if (current.Exists) {
+            struct stat st {};
+            if (::fstat(current.Pin.Get(), &st) == 0) ::fchmod(temp.Get(), st.st_mode & 07777);
+        }
+        WriteAll(temp.Get(), *next, tempName);
+        if (::fsync(temp.Get()) != 0) Fail(errno, "cannot write " + tempName);
+        if (::rename(tempName.c_str(), target.c_str()) != 0)
+            Fail(errno, "cannot replace " + target);
+    } catch (...) {
+        ::unlink(tempName.c_str());
+        throw;
+    }
+    SyncFolder(dir);
+
+    TFileSnapshot written;
+    written.Exists = true;
+    struct stat st {};
+    // After the rename, so that the stamp carries the rename's change time.
+    if (::fstat(temp.Get(), &st) == 0) written.Stamp = StampOf(st);
+    written.Text = std::move(*next);
+    written.Pin = std::move(temp);
+    return written;
+}
+
+} // namespace keltrix::platform

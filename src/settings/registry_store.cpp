@@ -1,0 +1,284 @@
+#include "settings/registry_store.h"
+
+#include <cstring>
+#include <optional>
+#include <system_error>
+
+namespace keltrix {
+
+namespace {
+
+const char* TypeName(TRegDataType type) {
+    switch (type) {
+    case TRegDataType::String:
+        return "a string";
+    case TRegDataType::Integer:
+        return "an integer";
+    case TRegDataType::Binary:
+        return "binary data";
+    case TRegDataType::Other:
+        break;
+    }
+    return "of another registry type";
+}
+
+[[noreturn]] void WrongType(const std::string& name, TRegDataType stored, TRegDataType wanted) {
+    throw ERegistryException("Invalid data type for '" + name + "': it is " + TypeName(stored) +
+                             ", not " + TypeName(wanted));
+}
+
+} // namespace
+
+TRegistryStore::TRegistryStore(std::string fileName) : FileName_(std::move(fileName)) {
+    Refresh();
+}
+
+std::string TRegistryStore::LoadError() {
+    Refresh();
+    return LoadError_;
+}
+
+std::string TRegistryStore::Resolve(const std::string& key) {
+    std::string_view rest = key;
+    if (!rest.empty() && rest.front() == '\\') rest.remove_prefix(1);
+    if (!rest.empty() && rest.back() == '\\') rest.remove_suffix(1);
+    std::string path = RootKey;
+    if (!rest.empty()) {
+        path += '\\';
+        path += rest;
+    }
+    return TRegistryFile::IsValidKeyPath(path) ? path : std::string();
+}
+
+void TRegistryStore::Refresh() {
+    const platform::TFileStamp now = platform::StatFile(FileName_);
+    if (Loaded_ && now == Stamp_) return;
+    try {
+        Adopt(platform::ReadFileSnapshot(FileName_));
+    } catch (const std::system_error& e) {
+        // Unreadable: run on what is known, and try again once the file changes.
+        LoadError_ = e.what();
+        platform::TFileSnapshot unreadable;
+        unreadable.Exists = true;
+        unreadable.Stamp = now;
+        Remember(std::move(unreadable));
+    }
+}
+
+void TRegistryStore::Adopt(platform::TFileSnapshot snapshot) {
+    if (!snapshot.Exists) {
+        Cache_ = {};
+        LoadError_.clear();
+    } else {
+        try {
+            Cache_ = TRegistryFile::Parse(snapshot.Text, FileName_);
+            LoadError_.clear();
+        } catch (const ERegistryFileError& e) {
+            // The values known so far stay in use, in memory only.
+            LoadError_ = e.what();
+        }
+    }
+    Remember(std::move(snapshot));
+}
+
+void TRegistryStore::Remember(platform::TFileSnapshot snapshot) {
+    CachedExists_ = snapshot.Exists;
+    CachedText_ = std::move(snapshot.Text);
+    Stamp_ = snapshot.Stamp;
+    Pin_ = std::move(snapshot.Pin);
+    Loaded_ = true;
+}
+
+bool TRegistryStore::Change(const TChange& change) {
+    std::optional<TRegistryFile> parsed;
+    std::string parseError;
+    bool inPlace = false;
+    bool changed = false;
+    platform::TFileSnapshot after;
+    try {
+        after = platform::UpdateFileLocked(
+            FileName_, [&](const platform::TFileSnapshot& current) -> std::optional<std::string> {
+                TRegistryFile* model = &Cache_;
+                // Mostly the file is as this store last saw it: no need to parse it again.
+                inPlace = LoadError_.empty() && current.Exists == CachedExists_ &&
+                          current.Text == CachedText_;
+                if (!inPlace) {
+                    model = &parsed.emplace();
+                    if (current.Exists) {
+                        try {
+                            *model = TRegistryFile::Parse(current.Text, FileName_);
+                        } catch (const ERegistryFileError& e) {
+                            parseError = e.what();
+                            return std::nullopt;
+                        }
+                    }
+                }
+                changed = change(*model);
+                if (!changed) return std::nullopt;
+                return model->Write();
+            });
+    } catch (...) {
+        // The cache may be ahead of the file now: read the file again when next asked.
+        if (inPlace) Loaded_ = false;
+        throw;
+    }
+    if (!parseError.empty()) {
+        // A file that cannot be parsed is never overwritten.
+        LoadError_ = parseError;
+        changed = change(Cache_);
+    } else {
+        if (parsed) Cache_ = std::move(*parsed);
+        LoadError_.clear();
+    }
+    Remember(std::move(after));
+    return changed;
+}
+
+bool TRegistryStore::OpenKey(const std::string& key, bool canCreate) {
+    const std::string path = Resolve(key);
+    if (path.empty()) return false;
+    Refresh();
+    if (!Cache_.KeyExists(path)) {
+        if (!canCreate) return false;
+        try {
+            Change([&](TRegistryFile& file) {
+                if (file.KeyExists(path)) return false;
+                file.CreateKey(path);
+                return true;
+            });
+        } catch (const std::system_error&) {
+            return false;
+        }
+    }
+    CurrentPath_ = path;
+    return true;
+}
+
+bool TRegistryStore::KeyExists(const std::string& key) {
+    const std::string path = Resolve(key);
+    if (path.empty()) return false;
+    Refresh();
+    return Cache_.KeyExists(path);
+}
+
+bool TRegistryStore::DeleteKey(const std::string& key) {
+    const std::string path = Resolve(key);
+    if (path.empty()) return false;
+    try {
+        return Change([&](TRegistryFile& file) { return file.DeleteKey(path); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+const TRegValue* TRegistryStore::Find(const std::string& name) {
+    Refresh();
+    if (CurrentPath_.empty()) return nullptr;
+    const TRegKey* key = Cache_.FindKey(CurrentPath_);
+    return key == nullptr ? nullptr : key->Find(name);
+}
+
+bool TRegistryStore::ValueExists(const std::string& name) {
+    return Find(name) != nullptr;
+}
+
+std::int32_t TRegistryStore::ReadInteger(const std::string& name) {
+    const TRegValue* value = Find(name);
+    if (value == nullptr)
+        throw ERegistryException("Failed to get data for '" + name + "': " +
+                                 (CurrentPath_.empty() ? std::string("no key is open")
+                                                       : "no such value in " + CurrentPath_));
+    if (value->Type != TRegDataType::Integer) WrongType(name, value->Type, TRegDataType::Integer);
+    return static_cast<std::int32_t>(value->Number);
+}
+
+std::string TRegistryStore::ReadString(const std::string& name) {
+    const TRegValue* value = Find(name);
+    if (value == nullptr) return {};
+    if (value->Type != TRegDataType::String) WrongType(name, value->Type, TRegDataType::String);
+    return value->Text;
+}
+
+std::size_t TRegistryStore::ReadBinaryData(const std::string& name, void* buffer,
+                                           std::size_t length) {
+    const TRegValue* value = Find(name);
+    if (value == nullptr) return 0;
+    if (value->Type != TRegDataType::Binary && value->Type != TRegDataType::Other)
+        WrongType(name, value->Type, TRegDataType::Binary);
+    const std::size_t size = value->Bytes.size();
+    if (size > length)
+        throw ERegistryException("Failed to get data for '" + name + "': its " +
+                                 std::to_string(size) + " bytes do not fit in a buffer of " +
+                                 std::to_string(length));
+    if (size > 0) std::memcpy(buffer, value->Bytes.data(), size);
+    return size;
+}
+
+void TRegistryStore::WriteValue(TRegValue value) {
+    const std::string name = value.Name;
+    if (CurrentPath_.empty())
+        throw ERegistryException("Failed to set data for '" + name + "': no key is open");
+    try {
+        Change([&](TRegistryFile& file) {
+            const bool created = file.FindKey(CurrentPath_) == nullptr;
+            return file.CreateKey(CurrentPath_).Set(value) || created;
+        });
+    } catch (const std::system_error& e) {
+        throw ERegistryException("Failed to set data for '" + name + "': " + e.what());
+    }
+}
+
+void TRegistryStore::WriteInteger(const std::string& name, std::int32_t number) {
+    TRegValue value;
+    value.Name = name;
+    value.Type = TRegDataType::Integer;
+    value.Number = static_cast<std::uint32_t>(number);
+    WriteValue(std::move(value));
+}
+
+void TRegistryStore::WriteString(const std::string& name, const std::string& text) {
+    TRegValue value;
+    value.Name = name;
+    value.Type = TRegDataType::String;
+    value.Text = text;
+    WriteValue(std::move(value));
+}
+
+void TRegistryStore::WriteBinaryData(const std::string& name, const void* buffer,
+                                     std::size_t length) {
+    TRegValue value;
+    value.Name = name;
+    value.Type = TRegDataType::Binary;
+    const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+    value.Bytes.assign(bytes, bytes + length);
+    WriteValue(std::move(value));
+}
+
+bool TRegistryStore::DeleteValue(const std::string& name) {
+    if (CurrentPath_.empty()) return false;
+    try {
+        return Change([&](TRegistryFile& file) {
+            TRegKey* key = file.FindKey(CurrentPath_);
+            return key != nullptr && key->Remove(name);
+        });
+    } catch (const std::system_error&) {
+        return false;
+    }
+}
+
+std::vector<std::string> TRegistryStore::GetValueNames() {
+    Refresh();
+    std::vector<std::string> names;
+    if (CurrentPath_.empty()) return names;
+    if (const TRegKey* key = Cache_.FindKey(CurrentPath_))
+        for (const TRegValue& value : key->Values()) names.push_back(value.Name);
+    return names;
+}
+
+std::vector<std::string> TRegistryStore::GetKeyNames() {
+    Refresh();
+    if (CurrentPath_.empty()) return {};
+    return Cache_.SubKeyNames(CurrentPath_);
+}
+
+} // namespace keltrix

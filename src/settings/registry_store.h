@@ -1,0 +1,88 @@
+#pragma once
+// The settings store: registry keys under HKEY_CURRENT_USER, kept in the settings file. Every
+// change is applied to the file's current content under a lock and replaces the file
+// atomically, so several running instances keep each other's values. Reads re-parse the file
+// only when it changed. Not thread-safe: the program uses it from the UI thread.
+
+#include "platform/file_store.h"
+#include "settings/registry_file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace keltrix {
+
+class TRegistryStore {
+public:
+    static constexpr const char* RootKey = "HKEY_CURRENT_USER";
+
+    explicit TRegistryStore(std::string fileName);
+
+    const std::string& FileName() const noexcept { return FileName_; }
+
+    // Why the file is not in use: it cannot be read, or it cannot be parsed (the message names
+    // the file and the line). Empty while the file is fine. While the file is bad the store
+    // works on values in memory and leaves the file exactly as it is.
+    std::string LoadError();
+
+    // Key paths ("Software\OrlenwickStudios\Vistrand") are taken from the user root, whatever
+    // key is open. OpenKey answers false for a missing key unless canCreate, and for a key that
+    // cannot be created.
+    bool OpenKey(const std::string& key, bool canCreate);
+    void CloseKey() { CurrentPath_.clear(); }
+    // The full path of the open key ("HKEY_CURRENT_USER\..."), empty when none is open.
+    const std::string& CurrentPath() const noexcept { return CurrentPath_; }
+    bool KeyExists(const std::string& key);
+    // With everything below it. False when there was no such key or the file cannot be written.
+    bool DeleteKey(const std::string& key);
+
+    bool ValueExists(const std::string& name);
+    // Missing values and values of another type throw ERegistryException, except that a
+    // missing string reads as "" and missing bytes copy nothing, as the platform's reads do.
+    std::int32_t ReadInteger(const std::string& name);
+    bool ReadBool(const std::string& name) { return ReadInteger(name) != 0; }
+    std::string ReadString(const std::string& name);
+    // Bytes copied into buffer; data longer than length is an error.
+    std::size_t ReadBinaryData(const std::string& name, void* buffer, std::size_t length);
+
+    // Throw ERegistryException when no key is open or the file cannot be written.
+    void WriteInteger(const std::string& name, std::int32_t value);
+    void WriteBool(const std::string& name, bool value) { WriteInteger(name, value ? 1 : 0); }
+    void WriteString(const std::string& name, const std::string& value);
+    void WriteBinaryData(const std::string& name, const void* buffer, std::size_t length);
+    // False when there was no such value or the file cannot be written.
+    bool DeleteValue(const std::string& name);
+
+    // Of the open key, in file order.
+    std::vector<std::string> GetValueNames();
+    std::vector<std::string> GetKeyNames();
+
+private:
+    using TChange = std::function<bool(TRegistryFile&)>;
+
+    static std::string Resolve(const std::string& key);
+    void Refresh();
+    void Adopt(platform::TFileSnapshot snapshot);
+    void Remember(platform::TFileSnapshot snapshot);
+    // Applies change under the lock to the file's current content; true when it changed
+    // anything. I/O failures are thrown as std::system_error.
+    bool Change(const TChange& change);
+    const TRegValue* Find(const std::string& name);
+    void WriteValue(TRegValue value);
+
+    std::string FileName_;
+    TRegistryFile Cache_;
+    // The file as last read or written; Cache_ holds its content unless LoadError_ is set.
+    bool CachedExists_ = false;
+    std::string CachedText_;
+    platform::TFileStamp Stamp_;
+    platform::TFileHandle Pin_;
+    bool Loaded_ = false;
+    std::string LoadError_;
+    std::string CurrentPath_;
+};
+
+} // namespace keltrix

@@ -1,0 +1,50 @@
+# Shared set-up for the end-to-end scripts: a private home and helpers to watch the program.
+set -euo pipefail
+KELTRIX=${1:?usage: script.sh path/to/keltrix}
+E2E_DATA=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/data
+TESTROOT=$(mktemp -d)
+export HOME=$TESTROOT/home XDG_CONFIG_HOME=$TESTROOT/config XDG_DATA_HOME=$TESTROOT/data
+export XDG_RUNTIME_DIR=$TESTROOT/run TMPDIR=$TESTROOT/tmp
+mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$TMPDIR"
+mkdir -m 0700 -p "$XDG_RUNTIME_DIR"
+SETTINGS=$XDG_CONFIG_HOME/keltrix/registry.reg
+PIDS=()
+
+cleanup() {
+    for p in "${PIDS[@]}"; do kill -9 "$p" 2>/dev/null || true; done
+    rm -rf "$TESTROOT"
+}
+trap cleanup EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+pass() { echo "ok - $*"; }
+
+# Starts keltrix in the background; its pid is in $LAST_PID.
+start_keltrix() {
+    "$KELTRIX" "$@" >>"$TESTROOT/keltrix.log" 2>&1 &
+    LAST_PID=$!
+    PIDS+=("$LAST_PID")
+}
+
+# Waits until a file exists (seconds, default 10).
+wait_for_file() {
+    local f=$1 t=${2:-10}
+    for _ in $(seq $((t * 10))); do [ -e "$f" ] && return 0; sleep 0.1; done
+    return 1
+}
+
+wait_for_exit() {
+    local pid=$1 t=${2:-10}
+    for _ in $(seq $((t * 10))); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+    return 1
+}
+
+# Waits until the process has shown a window whose title is $2.
+wait_for_window() {
+    local pid=$1 t=${3:-15}
+    for _ in $(seq $((t * 10))); do
+        xdotool search --pid "$pid" --name "$2" >/dev/null 2>&1 && return 0
+        sleep 0.1
+    done
+    return 1
+}

@@ -1,0 +1,281 @@
+#include "settings/registry_store.h"
+#include "settings_test_util.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace keltrix {
+namespace {
+
+using testing::ReadAll;
+using testing::TTempDir;
+using testing::WriteAll;
+
+const std::string kBaseKey = R"(Software\OrlenwickStudios\Vistrand)";
+const std::string kBasePath = R"(HKEY_CURRENT_USER\Software\OrlenwickStudios\Vistrand)";
+
+class RegistryStore : public ::testing::Test {
+protected:
+    TTempDir Dir;
+    std::string File = Dir.File("keltrix/registry.reg");
+
+    TRegistryFile OnDisk() const { return TRegistryFile::Parse(ReadAll(File), File); }
+};
+
+TEST_F(RegistryStore, StoresEachTypeAndReadsItBack) {
+    TRegistryStore store(File);
+    EXPECT_EQ(store.LoadError(), "");
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    EXPECT_EQ(store.CurrentPath(), kBasePath);
+    store.WriteInteger("Alpha", -2);
+    store.WriteBool("AOT", true);
+    store.WriteBool("Trans", false);
+    store.WriteString("FontName", "MS Sans Serif");
+    const std::int64_t uptime = 0x0102030405060708;
+    store.WriteBinaryData("LongestUptime", &uptime, sizeof uptime);
+
+    EXPECT_EQ(store.ReadInteger("alpha"), -2);
+    EXPECT_TRUE(store.ReadBool("AOT"));
+    EXPECT_FALSE(store.ReadBool("Trans"));
+    EXPECT_EQ(store.ReadString("FontName"), "MS Sans Serif");
+    std::int64_t back = 0;
+    EXPECT_EQ(store.ReadBinaryData("LongestUptime", &back, sizeof back), 8u);
+    EXPECT_EQ(back, uptime);
+    EXPECT_EQ(store.GetValueNames(),
+              (std::vector<std::string>{"Alpha", "AOT", "Trans", "FontName", "LongestUptime"}));
+
+    const std::string text = ReadAll(File);
+    EXPECT_NE(text.find("[" + kBasePath + "]\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"Alpha\"=dword:fffffffe\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\"AOT\"=dword:00000001\n\"Trans\"=dword:00000000\n"), std::string::npos);
+    EXPECT_NE(text.find("\"LongestUptime\"=hex:08,07,06,05,04,03,02,01\n"), std::string::npos);
+
+    // A fresh store sees the same, and any non-zero integer is true.
+    TRegistryStore again(File);
+    ASSERT_TRUE(again.OpenKey(kBaseKey, false));
+    again.WriteInteger("AOT", 5);
+    EXPECT_TRUE(again.ReadBool("aot"));
+    EXPECT_EQ(again.ReadString("FONTNAME"), "MS Sans Serif");
+}
+
+TEST_F(RegistryStore, ReadsOfMissingOrMistypedValuesFailAsThePlatformDoes) {
+    TRegistryStore store(File);
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteString("Alpha", "255");
+    store.WriteInteger("Count", 1);
+    const std::uint8_t nine[9] = {};
+    store.WriteBinaryData("Nine", nine, sizeof nine);
+
+    auto message = [](auto&& read) -> std::string {
+        try {
+            read();
+        } catch (const ERegistryException& e) {
+            return e.what();
+        }
+        return "no error";
+    };
+    EXPECT_EQ(message([&] { store.ReadInteger("Alpha"); }),
+              "Invalid data type for 'Alpha': it is a string, not an integer");
+    EXPECT_EQ(message([&] { store.ReadBool("Alpha"); }),
+              "Invalid data type for 'Alpha': it is a string, not an integer");
+    EXPECT_EQ(message([&] { store.ReadString("Count"); }),
+              "Invalid data type for 'Count': it is an integer, not a string");
+    std::uint8_t buffer[8];
+    EXPECT_EQ(message([&] { store.ReadBinaryData("Count", buffer, sizeof buffer); }),
+              "Invalid data type for 'Count': it is an integer, not binary data");
+    EXPECT_NE(message([&] {
+                  store.ReadBinaryData("Nine", buffer, sizeof buffer);
+              }).find("Failed to get data for 'Nine'"),
+              std::string::npos);
+    EXPECT_NE(
+        message([&] { store.ReadInteger("Missing"); }).find("Failed to get data for 'Missing'"),
+        std::string::npos);
+
+    // Missing strings and bytes read as empty.
+    EXPECT_EQ(store.ReadString("Missing"), "");
+    EXPECT_EQ(store.ReadBinaryData("Missing", buffer, sizeof buffer), 0u);
+    EXPECT_FALSE(store.ValueExists("Missing"));
+
+    store.CloseKey();
+    EXPECT_FALSE(store.ValueExists("Count"));
+    EXPECT_THROW(store.ReadInteger("Count"), ERegistryException);
+    EXPECT_THROW(store.WriteInteger("Count", 2), ERegistryException);
+    EXPECT_FALSE(store.DeleteValue("Count"));
+}
+
+TEST_F(RegistryStore, NamesDifferingOnlyInCaseAreOneValue) {
+    TRegistryStore store(File);
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteInteger("TRAYKEY_MODS", 2);
+    store.WriteInteger("TRAYKEY_Mods", 6);
+    store.WriteString("BGFilename", "a.bmp");
+    store.WriteString("BGFileName", "b.bmp");
+    EXPECT_EQ(store.GetValueNames(), (std::vector<std::string>{"TRAYKEY_MODS", "BGFilename"}));
+    EXPECT_EQ(store.ReadInteger("TrayKey_Mods"), 6);
+    EXPECT_EQ(store.ReadString("bgfilename"), "b.bmp");
+    EXPECT_TRUE(store.DeleteValue("traykey_mods"));
+    EXPECT_FALSE(store.DeleteValue("TRAYKEY_Mods"));
+    EXPECT_FALSE(OnDisk().FindKey(kBasePath)->Find("TRAYKEY_Mods"));
+
+    ASSERT_TRUE(store.OpenKey("\\SOFTWARE\\orlenwickstudios\\VISTRAND", false));
+    EXPECT_EQ(store.ReadString("BGFileName"), "b.bmp");
+    EXPECT_EQ(OnDisk().Keys().size(), 1u);
+}
+
+TEST_F(RegistryStore, OpensKeysFromTheUserRoot) {
+    TRegistryStore store(File);
+    EXPECT_FALSE(store.OpenKey(kBaseKey, false));
+    EXPECT_FALSE(std::filesystem::exists(File)); // a failed open writes nothing
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    ASSERT_TRUE(store.OpenKey(kBaseKey + "\\a:6130", true));
+    EXPECT_EQ(store.CurrentPath(), kBasePath + "\\a:6130");
+    store.WriteInteger("Interval", 2000);
+    ASSERT_TRUE(store.OpenKey("\\" + kBaseKey + "\\a:6131\\", true));
+    EXPECT_EQ(store.CurrentPath(), kBasePath + "\\a:6131");
+    EXPECT_FALSE(store.ValueExists("Interval"));
+    EXPECT_TRUE(store.KeyExists(kBaseKey));
+
+    store.CloseKey();
+    EXPECT_EQ(store.CurrentPath(), "");
+    EXPECT_TRUE(store.KeyExists("Software\\OrlenwickStudios")); // parent without a section
+    ASSERT_TRUE(store.OpenKey(kBaseKey, false));
+    EXPECT_EQ(store.GetKeyNames(), (std::vector<std::string>{"a:6130", "a:6131"}));
+    EXPECT_FALSE(store.OpenKey("bad\\\\name", true));
+    EXPECT_EQ(store.CurrentPath(), kBasePath);
+}
+
+TEST_F(RegistryStore, DeletesTheBaseKeyWithItsSubKeysButNotItsNamesakes) {
+    {
+        TRegistryStore store(File);
+        ASSERT_TRUE(store.OpenKey(kBaseKey + "\\a:6130", true));
+        store.WriteInteger("Interval", 2000);
+        store.CloseKey();
+        ASSERT_TRUE(store.OpenKey(kBaseKey + "2", true));
+        store.WriteInteger("Keep", 1);
+        store.CloseKey();
+        ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+        store.WriteInteger("Version", 1002);
+    }
+    TRegistryStore store(File); // as "-RESET" does: no key open
+    EXPECT_TRUE(store.DeleteKey(kBaseKey));
+    EXPECT_FALSE(store.KeyExists(kBaseKey));
+    EXPECT_FALSE(store.KeyExists(kBaseKey + "\\a:6130"));
+    EXPECT_FALSE(store.DeleteKey(kBaseKey));
+    const TRegistryFile disk = OnDisk();
+    ASSERT_EQ(disk.Keys().size(), 1u);
+    EXPECT_EQ(disk.Keys()[0].Path(), kBasePath + "2");
+    EXPECT_EQ(disk.Keys()[0].Find("Keep")->Number, 1u);
+}
+
+TEST_F(RegistryStore, TwoStoresOnOneFileKeepEachOthersValues) {
+    TRegistryStore first(File);
+    TRegistryStore second(File);
+    ASSERT_TRUE(first.OpenKey(kBaseKey, true));
+    ASSERT_TRUE(second.OpenKey(kBaseKey, true));
+    first.WriteInteger("X", 10);
+    second.WriteInteger("Y", 20);
+    first.WriteInteger("X", 11);
+    EXPECT_EQ(first.ReadInteger("Y"), 20);
+    EXPECT_EQ(second.ReadInteger("X"), 11);
+    second.WriteInteger("x", 12); // same value: the last writer wins
+    EXPECT_EQ(first.ReadInteger("X"), 12);
+    EXPECT_EQ(OnDisk().FindKey(kBasePath)->Values().size(), 2u);
+}
+
+TEST_F(RegistryStore, ABadFileIsReportedAndNeverWritten) {
+    std::filesystem::create_directories(Dir.File("keltrix"));
+    const std::string bad =
+        "REGEDIT4\n\n[" + kBasePath + "]\n\"Alpha\"=dword:000000ff\n\"FontName\"=\"unterminated\n";
+    WriteAll(File, bad);
+
+    TRegistryStore store(File);
+    EXPECT_EQ(store.LoadError().rfind(File + ", line 5: ", 0), 0u) << store.LoadError();
+    // The program runs on its defaults...
+    EXPECT_TRUE(store.OpenKey(kBaseKey, true));
+    EXPECT_FALSE(store.ValueExists("Alpha"));
+    // ...and what it writes lives in memory only.
+    store.WriteInteger("Version", 1002);
+    store.WriteString("FontName", "MS Sans Serif");
+    EXPECT_EQ(store.ReadInteger("Version"), 1002);
+    EXPECT_TRUE(store.DeleteValue("Version"));
+    EXPECT_TRUE(store.OpenKey(kBaseKey + "\\sub", true));
+    EXPECT_FALSE(store.DeleteKey(kBaseKey + "\\sub\\none"));
+    EXPECT_TRUE(store.DeleteKey(kBaseKey));
+    EXPECT_EQ(ReadAll(File), bad);
+    EXPECT_FALSE(std::filesystem::exists(File + ".tmp"));
+
+    // Once the file is mended, it is used again.
+    WriteAll(File, "REGEDIT4\n[" + kBasePath + "]\n\"Alpha\"=dword:00000080\n");
+    EXPECT_EQ(store.LoadError(), "");
+    ASSERT_TRUE(store.OpenKey(kBaseKey, false));
+    EXPECT_EQ(store.ReadInteger("Alpha"), 128);
+    store.WriteInteger("Version", 1002);
+    EXPECT_EQ(OnDisk().FindKey(kBasePath)->Values().size(), 2u);
+}
+
+TEST_F(RegistryStore, AFileBrokenWhileRunningKeepsTheValuesKnown) {
+    TRegistryStore store(File);
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteInteger("Alpha", 200);
+    const std::string bad = "not a registry file\n";
+    WriteAll(File, bad);
+    store.WriteInteger("X", 5);
+    EXPECT_EQ(store.LoadError().rfind(File + ", line 1: ", 0), 0u) << store.LoadError();
+    EXPECT_EQ(store.ReadInteger("Alpha"), 200);
+    EXPECT_EQ(store.ReadInteger("X"), 5);
+    EXPECT_EQ(ReadAll(File), bad);
+}
+
+TEST_F(RegistryStore, CreatesAPrivateFolderAndClearsLitterOfADeadWriter) {
+    TRegistryStore store(File);
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    struct stat st {};
+    ASSERT_EQ(::stat(Dir.File("keltrix").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    ASSERT_EQ(::stat(File.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0077, 0u); // it may hold a password
+
+    WriteAll(File + ".tmp", "half a fi");
+    store.WriteInteger("Alpha", 1);
+    EXPECT_FALSE(std::filesystem::exists(File + ".tmp"));
+    EXPECT_EQ(OnDisk().FindKey(kBasePath)->Find("Alpha")->Number, 1u);
+}
+
+TEST_F(RegistryStore, ASettingsFileKeptAsALinkStaysALink) {
+    const std::string real = Dir.File("dotfiles/registry.reg");
+    std::filesystem::create_directories(Dir.File("dotfiles"));
+    std::filesystem::create_directories(Dir.File("keltrix"));
+    WriteAll(real, "REGEDIT4\n");
+    std::filesystem::create_symlink(real, File);
+
+    TRegistryStore store(File);
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteInteger("Alpha", 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(File));
+    EXPECT_NE(ReadAll(real).find("\"Alpha\"=dword:00000001"), std::string::npos);
+}
+
+TEST_F(RegistryStore, AFileThatCannotBeWrittenFailsTheWriteWithTheReason) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    std::filesystem::create_directories(Dir.File("keltrix"));
+    TRegistryStore store(File);
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    ::chmod(Dir.File("keltrix").c_str(), 0500);
+    try {
+        store.WriteInteger("Alpha", 1);
+        ADD_FAILURE() << "written";
+    } catch (const ERegistryException& e) {
+        const std::string message = e.what();
+        EXPECT_EQ(message.rfind("Failed to set data for 'Alpha': ", 0), 0u) << message;
+        EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
+    }
+    EXPECT_FALSE(store.DeleteKey(kBaseKey));
+    EXPECT_TRUE(store.KeyExists(kBaseKey));
+    ::chmod(Dir.File("keltrix").c_str(), 0700);
+}
+
+} // namespace
+} // namespace keltrix
