@@ -8,9 +8,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     TPowerSupply supply;
     ParsePowerSupplyUevent(text, supply);
-    for (const char* name : {"type", "scope", "status", "online", "capacity", "energy_now",
-                             "energy_full", "power_now", "charge_now", "charge_full",
-                             "current_now"}) {
+    for (const char* name :
+         {"type", "scope", "status", "online", "capacity", "energy_now", "energy_full", "power_now",
+          "charge_now", "charge_full", "current_now"}) {
         if (!SetPowerSupplyValue(name, text, supply)) std::abort();
     }
     return 0;

@@ -9,8 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     TCpuTimes total;
     std::vector<TCpuTimes> cpus;
     std::string why;
-    const bool ok =
-        ParseProcStat({reinterpret_cast<const char*>(data), size}, total, cpus, why);
+    const bool ok = ParseProcStat({reinterpret_cast<const char*>(data), size}, total, cpus, why);
     if (ok && (cpus.empty() || total.Id != -1)) std::abort();
     if (!ok && why.empty()) std::abort();
     return 0;

@@ -65,9 +65,9 @@ void TQabColorLabel::SetFontColor(TColor color) {
 }
 
 void TQabColorLabel::Relayout() {
-    LayOutRuns();
+    // The same caption every second repaints nothing.
+    if (LayOutRuns()) update();
     Place();
-    update();
 }
 
 bool TQabColorLabel::LayOutRuns() {
@@ -139,12 +139,10 @@ void TQabColorLabel::changeEvent(QEvent* event) {
 bool TQabColorLabel::eventFilter(QObject* watched, QEvent* event) {
     if (watched == WatchedParent_) {
         // Alignment follows the window's width; the background follows its colour.
-        if (event->type() == QEvent::Resize) {
+        if (event->type() == QEvent::Resize)
             Place();
+        else if (event->type() == QEvent::PaletteChange)
             update();
-        } else if (event->type() == QEvent::PaletteChange) {
-            update();
-        }
     }
     return QLabel::eventFilter(watched, event);
 }

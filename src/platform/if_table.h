@@ -64,8 +64,12 @@ static_assert(offsetof(MIB_IFROW, dwOutOctets) == 576);
 static_assert(offsetof(MIB_IFROW, bDescr) == 604);
 static_assert(offsetof(MIB_IFTABLE, table) == 4);
 
-inline MIB_IFROW* IfTableRows(MIB_IFTABLE* table) { return table->table; }
-inline const MIB_IFROW* IfTableRows(const MIB_IFTABLE* table) { return table->table; }
+inline MIB_IFROW* IfTableRows(MIB_IFTABLE* table) {
+    return table->table;
+}
+inline const MIB_IFROW* IfTableRows(const MIB_IFTABLE* table) {
+    return table->table;
+}
 // The bytes a table of rows rows takes.
 inline constexpr std::uint32_t IfTableSize(std::size_t rows) {
     return static_cast<std::uint32_t>(offsetof(MIB_IFTABLE, table) + rows * sizeof(MIB_IFROW));

@@ -126,8 +126,7 @@ std::optional<TPerfInstance> TPerfBlock::NextInstance(const TPerfObject& object,
                                                       const TPerfInstance& instance) const {
     if (instance.Index + 1 >= static_cast<std::uint32_t>(object.Header.NumInstances))
         return std::nullopt;
-    auto next =
-        InstanceAt(instance.CounterBlock + instance.CounterBlockLength, instance.Index + 1);
+    auto next = InstanceAt(instance.CounterBlock + instance.CounterBlockLength, instance.Index + 1);
     if (!next || next->CounterBlock + next->CounterBlockLength > ObjectEnd(object))
         return std::nullopt;
     return next;

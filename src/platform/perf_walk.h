@@ -13,7 +13,7 @@
 namespace keltrix::platform {
 
 struct TPerfObject {
-    std::size_t Offset = 0; // from the start of the block
+    std::size_t Offset = 0;  // from the start of the block
     std::uint32_t Index = 0; // position among the block's objects
     PERF_OBJECT_TYPE Header{};
 };

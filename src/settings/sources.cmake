@@ -3,6 +3,8 @@ set(KELTRIX_SETTINGS_CORE_SOURCES
     src/settings/registry_file.cpp
     src/settings/registry_store.cpp
     src/settings/default_format.cpp
+    src/settings/settings_key.cpp
+    src/settings/uptime_stats.cpp
 )
 # Qt part (dialogs, editor), in the program.
 set(KELTRIX_SETTINGS_UI_SOURCES

@@ -1,7 +1,9 @@
 #include "tags/number_format.h"
 
+#include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <langinfo.h>
 #include <limits>
 
@@ -19,11 +21,12 @@ std::string NonFinite(double value) {
     return value < 0 ? "-INF" : "INF";
 }
 
-std::string Printf(const char* format, int precision, double value) {
-    const int size = std::snprintf(nullptr, 0, format, precision, value);
-    std::string text(static_cast<std::size_t>(size), '\0');
-    std::snprintf(text.data(), text.size() + 1, format, precision, value);
-    return text;
+// Correctly rounded at the given places; the buffer holds any double at the places used here.
+std::string ToChars(double value, std::chars_format format, int precision) {
+    std::array<char, 400> buffer;
+    const auto written =
+        std::to_chars(buffer.data(), buffer.data() + buffer.size(), value, format, precision);
+    return std::string(buffer.data(), written.ptr);
 }
 
 std::string Group(const std::string& digits, const std::string& separator) {
@@ -69,11 +72,15 @@ void SetLocaleSeparators(TLocaleSeparators separators) {
 
 std::string FormatFixed(double value, int decimals, bool thousands) {
     if (!std::isfinite(value)) return NonFinite(value);
-    // Eighty places are exact for every double above 2^-27, and below it the rounding
-    // digit is 0 anyway: the digit after the kept ones decides alone.
-    const std::string exact = Printf("%.*f", 80, std::fabs(value));
+    // Only the digit after the kept ones decides, so it must be exact. A double that is not
+    // itself a tie lies so far from one that rounding this many places further on cannot
+    // carry into that digit.
+    decimals = std::clamp(decimals, 0, 20);
+    const std::string exact =
+        ToChars(std::fabs(value), std::chars_format::fixed, 2 * decimals + 24);
     const std::size_t point = exact.find('.');
-    std::string digits = exact.substr(0, point) + exact.substr(point + 1, decimals);
+    std::string digits(exact.substr(0, point));
+    digits += exact.substr(point + 1, static_cast<std::size_t>(decimals));
     const bool roundUp = exact[point + 1 + static_cast<std::size_t>(decimals)] >= '5';
     if (roundUp) Increment(digits);
 
@@ -91,7 +98,7 @@ std::string FormatG(double value) {
     if (!std::isfinite(value)) return NonFinite(value);
     if (value == 0) return "0";
     // d.dddddddddddddde±x: fifteen significant digits.
-    const std::string scientific = Printf("%.*e", 14, std::fabs(value));
+    const std::string scientific = ToChars(std::fabs(value), std::chars_format::scientific, 14);
     const std::size_t e = scientific.find('e');
     std::string digits = scientific.substr(0, 1) + scientific.substr(2, e - 2);
     const int exponent = std::stoi(scientific.substr(e + 1));

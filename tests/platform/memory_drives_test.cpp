@@ -114,9 +114,9 @@ TEST(DriveMap, OverridesWinAndTheRestMoveOn) {
 TEST(DriveMap, LettersEndAtZ) {
     TTempTree tree;
     std::string mounts = "/dev/sda1 / ext4 rw 0 0\n";
-    for (int i = 0; i < 30; ++i) mounts += "/dev/sdb" + std::to_string(i) + " /m/" +
-                                           std::string(1, char('a' + i % 26)) +
-                                           std::to_string(i / 26) + " ext4 rw 0 0\n";
+    for (int i = 0; i < 30; ++i)
+        mounts += "/dev/sdb" + std::to_string(i) + " /m/" + std::string(1, char('a' + i % 26)) +
+                  std::to_string(i / 26) + " ext4 rw 0 0\n";
     tree.Write("proc/self/mounts", mounts);
     TDriveMap map(tree.Root());
     ASSERT_TRUE(map.Refresh());

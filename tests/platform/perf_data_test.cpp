@@ -105,7 +105,7 @@ TEST(PerfData, ProcessorObjectFromRecordedStat) {
     const auto bytes = Fetch(source, "238");
     const TPerfBlock block(bytes.data(), bytes.size());
     // cpu0 and cpu1 elapsed 314519 and 314616 ticks, idle + iowait 304788 and 302166.
-    const std::int64_t clock = (314519 + 314616) / 2 * Tick;
+    const std::int64_t clock = (314519 + 314616) * Tick / 2;
     EXPECT_EQ(block.Header().PerfTime100nSec, clock);
 
     const auto object = block.FirstObject();
@@ -182,7 +182,7 @@ TEST(PerfData, ProcessObjectListsProcessesBetweenIdleAndTotal) {
     TPerfDataSource source(DataRoot("laptop"));
     const auto bytes = Fetch(source, "230");
     const TPerfBlock block(bytes.data(), bytes.size());
-    EXPECT_EQ(block.Header().PerfTime100nSec, (21642 + 21638 + 21542 + 21738) / 4 * Tick);
+    EXPECT_EQ(block.Header().PerfTime100nSec, (21642 + 21638 + 21542 + 21738) * Tick / 4);
     const auto object = block.FindObject(PerfObjectProcess);
     ASSERT_TRUE(object);
     EXPECT_EQ(object->Header.NumCounters, 1u);
@@ -196,8 +196,8 @@ TEST(PerfData, ProcessObjectListsProcessesBetweenIdleAndTotal) {
     const auto values = Instances(block, *object, PerfCounterProcessorTime);
     ASSERT_EQ(values.size(), 6u);
     EXPECT_EQ(object->Header.NumInstances, 6);
-    const std::u16string names[] = {u"Idle", u"systemd", u"tmux: server", u"weird) name)",
-                                    u"caf\u00e9", u"_Total"};
+    const std::u16string names[] = {u"Idle",         u"systemd",   u"tmux: server",
+                                    u"weird) name)", u"caf\u00e9", u"_Total"};
     const std::int64_t ticks[] = {80400, 400, 1801, 30, 10, 82641};
     for (std::size_t i = 0; i < 6; ++i) {
         EXPECT_EQ(values[i].Name, names[i]) << i;

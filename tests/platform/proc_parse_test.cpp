@@ -9,8 +9,8 @@ TEST(ProcParse, StatLinesOfOlderKernelsAndExtraLines) {
     TCpuTimes total;
     std::vector<TCpuTimes> cpus(5); // refilled, not appended to
     std::string why;
-    ASSERT_TRUE(ParseProcStat("cpu  10 1 5 100\ncpu3 10 1 5 100\nintr 5 0\nctxt 9\n", total,
-                              cpus, why))
+    ASSERT_TRUE(
+        ParseProcStat("cpu  10 1 5 100\ncpu3 10 1 5 100\nintr 5 0\nctxt 9\n", total, cpus, why))
         << why;
     ASSERT_EQ(cpus.size(), 1u);
     EXPECT_EQ(cpus[0].Id, 3);
@@ -19,8 +19,8 @@ TEST(ProcParse, StatLinesOfOlderKernelsAndExtraLines) {
     EXPECT_EQ(total.Id, -1);
 
     // Guest time (the last two) is already inside user and nice.
-    ASSERT_TRUE(ParseProcStat("cpu 1 2 3 4 5 6 7 8 100 100\ncpu0 1 2 3 4 5 6 7 8 100 100\n",
-                              total, cpus, why));
+    ASSERT_TRUE(ParseProcStat("cpu 1 2 3 4 5 6 7 8 100 100\ncpu0 1 2 3 4 5 6 7 8 100 100\n", total,
+                              cpus, why));
     EXPECT_EQ(cpus[0].Elapsed(), 36u);
     EXPECT_EQ(cpus[0].IdleAll(), 9u);
 

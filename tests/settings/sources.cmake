@@ -1,4 +1,6 @@
 set(KELTRIX_TEST_SETTINGS
+    ${CMAKE_CURRENT_LIST_DIR}/uptime_stats_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/settings_key_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/default_format_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/registry_file_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/registry_store_test.cpp

@@ -12,7 +12,9 @@
 namespace keltrix::platform {
 namespace {
 
-char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+char Upper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -22,10 +24,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 // Windows peers call drives even when FUSE carries them.
 bool IsDriveLike(const detail::TMountEntry& entry) {
     if (entry.Type == "squashfs") return false; // read-only images (snaps), always full
-    static constexpr std::string_view driveTypes[] = {"ntfs", "ntfs3", "vfat", "fuseblk",
-                                                      "exfat"};
-    if (std::find(std::begin(driveTypes), std::end(driveTypes), entry.Type) !=
-        std::end(driveTypes))
+    static constexpr std::string_view driveTypes[] = {"ntfs", "ntfs3", "vfat", "fuseblk", "exfat"};
+    if (std::find(std::begin(driveTypes), std::end(driveTypes), entry.Type) != std::end(driveTypes))
         return true;
     return StartsWith(entry.Source, "/dev/");
 }
@@ -52,14 +52,18 @@ bool ParseDriveMap(std::string_view text, std::vector<TDrive>& drives, std::stri
         }
         auto same = std::find_if(drives.begin(), drives.end(),
                                  [letter](const TDrive& d) { return d.Letter == letter; });
-        if (same != drives.end()) same->MountPoint.assign(path);
-        else drives.push_back({letter, std::string(path)});
+        if (same != drives.end())
+            same->MountPoint.assign(path);
+        else
+            drives.push_back({letter, std::string(path)});
     }
     if (!why.empty()) why += " (expected items like D=/home separated by \";\")";
     return why.empty();
 }
 
-TDriveMap::TDriveMap(std::string root) : Root_(std::move(root)) { Drives_.push_back({'C', "/"}); }
+TDriveMap::TDriveMap(std::string root) : Root_(std::move(root)) {
+    Drives_.push_back({'C', "/"});
+}
 
 TResult TDriveMap::Refresh(std::string_view overrides) {
     std::vector<TDrive> chosen;

@@ -24,20 +24,27 @@ constexpr unsigned ARPHRD_NONE = 0xFFFE; // tun and WireGuard devices
 
 std::uint32_t IfType(unsigned arphrd, bool wireless) {
     switch (arphrd) {
-    case ARPHRD_LOOPBACK: return IF_TYPE_SOFTWARE_LOOPBACK;
-    case ARPHRD_ETHER: return wireless ? IF_TYPE_IEEE80211 : IF_TYPE_ETHERNET_CSMACD;
-    case ARPHRD_PPP: return IF_TYPE_PPP;
+    case ARPHRD_LOOPBACK:
+        return IF_TYPE_SOFTWARE_LOOPBACK;
+    case ARPHRD_ETHER:
+        return wireless ? IF_TYPE_IEEE80211 : IF_TYPE_ETHERNET_CSMACD;
+    case ARPHRD_PPP:
+        return IF_TYPE_PPP;
     case ARPHRD_TUNNEL:
     case ARPHRD_TUNNEL6:
     case ARPHRD_SIT:
     case ARPHRD_IPGRE:
     case ARPHRD_IP6GRE:
-    case ARPHRD_NONE: return IF_TYPE_TUNNEL;
-    default: return IF_TYPE_OTHER;
+    case ARPHRD_NONE:
+        return IF_TYPE_TUNNEL;
+    default:
+        return IF_TYPE_OTHER;
     }
 }
 
-std::uint32_t Low32(std::uint64_t value) { return static_cast<std::uint32_t>(value); }
+std::uint32_t Low32(std::uint64_t value) {
+    return static_cast<std::uint32_t>(value);
+}
 
 } // namespace
 
@@ -115,9 +122,8 @@ struct TIfTableSource::TImpl {
             row.dwOutErrors = Low32(line.TxErrors);
         }
         if (order) {
-            std::sort(Rows.begin(), Rows.end(), [](const MIB_IFROW& a, const MIB_IFROW& b) {
-                return a.dwIndex < b.dwIndex;
-            });
+            std::sort(Rows.begin(), Rows.end(),
+                      [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex < b.dwIndex; });
         }
         return ERROR_SUCCESS;
     }
@@ -149,6 +155,8 @@ std::uint32_t TIfTableSource::GetIfTable(MIB_IFTABLE* table, std::uint32_t* size
     return ERROR_SUCCESS;
 }
 
-const std::string& TIfTableSource::LastError() const { return Impl_->Error; }
+const std::string& TIfTableSource::LastError() const {
+    return Impl_->Error;
+}
 
 } // namespace keltrix::platform

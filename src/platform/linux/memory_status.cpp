@@ -29,8 +29,8 @@ TResult GlobalMemoryStatus(MEMORYSTATUS& status, const std::string& root) {
     const std::uint64_t committed = info.CommittedKB * 1024;
     status.dwAvailPageFile =
         committed < status.dwTotalPageFile ? status.dwTotalPageFile - committed : 0;
-    status.dwMemoryLoad = static_cast<std::uint32_t>(
-        (info.MemTotalKB - info.MemAvailableKB) * 100 / info.MemTotalKB);
+    status.dwMemoryLoad =
+        static_cast<std::uint32_t>((info.MemTotalKB - info.MemAvailableKB) * 100 / info.MemTotalKB);
     return TResult::Success();
 }
 

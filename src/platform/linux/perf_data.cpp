@@ -11,8 +11,8 @@
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
-#include <unistd.h>
 #include <optional>
+#include <unistd.h>
 #include <vector>
 
 namespace keltrix::platform {
@@ -26,7 +26,9 @@ constexpr std::int32_t PERF_NO_UNIQUE_ID = -1;
 // Seconds from 1601-01-01 (the FILETIME origin) to 1970-01-01.
 constexpr std::int64_t FileTimeEpochOffset = 11'644'473'600;
 
-std::size_t Align8(std::size_t n) { return (n + 7) & ~std::size_t{7}; }
+std::size_t Align8(std::size_t n) {
+    return (n + 7) & ~std::size_t{7};
+}
 
 // Appends the block to a buffer that keeps its capacity from query to query.
 class TBlockWriter {
@@ -57,12 +59,6 @@ public:
         const std::size_t length = Bytes_.size() - start;
         Grow(Align8(length) - length);
         return static_cast<std::uint32_t>(length);
-    }
-    void AppendName16(std::u16string_view name) {
-        for (char16_t unit : name) Append(unit);
-        Append(char16_t{0});
-        const std::size_t length = (name.size() + 1) * 2;
-        Grow(Align8(length) - length);
     }
 
 private:
@@ -135,7 +131,8 @@ struct TPerfDataSource::TImpl {
     std::int64_t CpuClock100ns() const {
         std::uint64_t sum = 0;
         for (const TCpuTimes& cpu : Cpus) sum += cpu.Elapsed();
-        return static_cast<std::int64_t>(sum / Cpus.size()) * TickTo100ns;
+        // Rounded like the idle means, so that no idle mean runs ahead of the clock.
+        return static_cast<std::int64_t>(sum * TickTo100ns / Cpus.size());
     }
 
     std::size_t BeginObject(TBlockWriter& w, std::uint32_t index, const TCounterSpec* counters,
@@ -174,8 +171,8 @@ struct TPerfDataSource::TImpl {
     }
 
     // An instance with one 64-bit value at offset 8 of its counter block.
-    template <class Name> static void AppendInstance(TBlockWriter& w, Name&& appendName,
-                                                     std::uint64_t value) {
+    template <class Name>
+    static void AppendInstance(TBlockWriter& w, Name&& appendName, std::uint64_t value) {
         const std::size_t at = w.Append(PERF_INSTANCE_DEFINITION{});
         const std::uint32_t nameLength = appendName(w);
         PERF_INSTANCE_DEFINITION def{};
@@ -193,21 +190,23 @@ struct TPerfDataSource::TImpl {
         char digits[16];
         const auto end = std::to_chars(digits, digits + sizeof digits, number).ptr;
         const std::string_view name(digits, static_cast<std::size_t>(end - digits));
-        AppendInstance(w, [&](TBlockWriter& out) { return out.AppendName(name); }, value);
+        AppendInstance(
+            w, [&](TBlockWriter& out) { return out.AppendName(name); }, value);
     }
 
     bool BuildProcessor(TBlockWriter& w, std::int64_t clock) {
         const auto count = static_cast<std::int32_t>(Cpus.size() + 1);
-        const std::size_t at = BeginObject(w, PerfObjectProcessor, ProcessorCounters,
-                                           std::size(ProcessorCounters), count, clock,
-                                           HundredNsPerSecond);
+        const std::size_t at =
+            BeginObject(w, PerfObjectProcessor, ProcessorCounters, std::size(ProcessorCounters),
+                        count, clock, HundredNsPerSecond);
         std::uint64_t idleSum = 0;
         for (const TCpuTimes& cpu : Cpus) {
             AppendNumberedInstance(w, cpu.Id, cpu.IdleAll() * TickTo100ns);
             idleSum += cpu.IdleAll();
         }
         const std::uint64_t mean = idleSum * TickTo100ns / Cpus.size();
-        AppendInstance(w, [](TBlockWriter& out) { return out.AppendName("_Total"); }, mean);
+        AppendInstance(
+            w, [](TBlockWriter& out) { return out.AppendName("_Total"); }, mean);
         EndObject(w, at, count);
         return true;
     }
@@ -233,13 +232,14 @@ struct TPerfDataSource::TImpl {
 
     bool BuildProcess(TBlockWriter& w, std::int64_t clock) {
         if (!OpenProc()) return false;
-        const std::size_t at = BeginObject(w, PerfObjectProcess, ProcessCounters,
-                                           std::size(ProcessCounters), 0, clock,
-                                           HundredNsPerSecond);
+        const std::size_t at =
+            BeginObject(w, PerfObjectProcess, ProcessCounters, std::size(ProcessCounters), 0, clock,
+                        HundredNsPerSecond);
         std::uint64_t idle = 0;
         for (const TCpuTimes& cpu : Cpus) idle += cpu.IdleAll();
         idle *= TickTo100ns;
-        AppendInstance(w, [](TBlockWriter& out) { return out.AppendName("Idle"); }, idle);
+        AppendInstance(
+            w, [](TBlockWriter& out) { return out.AppendName("Idle"); }, idle);
         std::uint64_t total = idle;
         std::int32_t count = 1;
         // Listing order of /proc is pid order; a copied tree lists in any order.
@@ -264,7 +264,8 @@ struct TPerfDataSource::TImpl {
             total += time;
             ++count;
         }
-        AppendInstance(w, [](TBlockWriter& out) { return out.AppendName("_Total"); }, total);
+        AppendInstance(
+            w, [](TBlockWriter& out) { return out.AppendName("_Total"); }, total);
         ++count;
         EndObject(w, at, count);
         return true;
@@ -283,9 +284,9 @@ struct TPerfDataSource::TImpl {
         std::uint32_t processes = 0;
         while (const dirent* entry = ::readdir(ProcDir)) processes += PidOf(entry->d_name) ? 1 : 0;
 
-        const std::size_t at = BeginObject(w, PerfObjectSystem, SystemCounters,
-                                           std::size(SystemCounters), PERF_NO_INSTANCES, now,
-                                           HundredNsPerSecond);
+        const std::size_t at =
+            BeginObject(w, PerfObjectSystem, SystemCounters, std::size(SystemCounters),
+                        PERF_NO_INSTANCES, now, HundredNsPerSecond);
         const std::size_t block = w.Grow(CounterBlockLength);
         w.Put(block, PERF_COUNTER_BLOCK{CounterBlockLength});
         // The boot moment on the object's clock: (PerfTime - value) / PerfFreq is the up time.
@@ -297,7 +298,7 @@ struct TPerfDataSource::TImpl {
     }
 
     bool Build(std::string_view valueName) {
-        // A blank-separated list of object indexes, each given once.
+        // One object index, or several separated by blanks.
         std::uint32_t wanted[8];
         std::size_t wantedCount = 0;
         std::string_view rest = valueName;
@@ -320,8 +321,7 @@ struct TPerfDataSource::TImpl {
             wanted[wantedCount++] = static_cast<std::uint32_t>(*index);
         }
         if (wantedCount == 0) {
-            return Fail(
-                TResult::Failure(ERROR_INVALID_PARAMETER, "no performance object named"));
+            return Fail(TResult::Failure(ERROR_INVALID_PARAMETER, "no performance object named"));
         }
         if (!ReadCpuTimes()) return false;
 
@@ -357,9 +357,15 @@ struct TPerfDataSource::TImpl {
         for (std::size_t i = 0; i < wantedCount; ++i) {
             bool ok = true;
             switch (wanted[i]) {
-            case PerfObjectProcessor: ok = BuildProcessor(w, clock); break;
-            case PerfObjectProcess: ok = BuildProcess(w, clock); break;
-            default: ok = BuildSystem(w, now); break;
+            case PerfObjectProcessor:
+                ok = BuildProcessor(w, clock);
+                break;
+            case PerfObjectProcess:
+                ok = BuildProcess(w, clock);
+                break;
+            default:
+                ok = BuildSystem(w, now);
+                break;
             }
             if (!ok) return false;
         }
@@ -403,6 +409,8 @@ std::uint32_t TPerfDataSource::Query(std::string_view valueName, std::uint8_t* d
     return ERROR_SUCCESS;
 }
 
-const std::string& TPerfDataSource::LastError() const { return Impl_->Error; }
+const std::string& TPerfDataSource::LastError() const {
+    return Impl_->Error;
+}
 
 } // namespace keltrix::platform

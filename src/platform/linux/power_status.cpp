@@ -17,10 +17,9 @@ using detail::TPowerSupply;
 // Values are clamped to this so that sums of hostile values cannot overflow.
 constexpr std::int64_t Max = std::int64_t{1} << 40;
 
-constexpr const char* AttributeFiles[] = {"type",        "scope",       "status",
-                                          "online",      "capacity",    "energy_now",
-                                          "energy_full", "power_now",   "charge_now",
-                                          "charge_full", "current_now"};
+constexpr const char* AttributeFiles[] = {"type",       "scope",       "status",      "online",
+                                          "capacity",   "energy_now",  "energy_full", "power_now",
+                                          "charge_now", "charge_full", "current_now"};
 
 // uevent carries every value in one read; the separate files serve kernels without it.
 TResult ReadSupply(const std::string& dir, TPowerSupply& supply) {
@@ -63,9 +62,11 @@ void Summarise(const std::vector<TPowerSupply>& batteries, SYSTEM_POWER_STATUS& 
         charging |= b.Status == "Charging";
         discharging |= b.Status == "Discharging";
         std::optional<double> percent;
-        if (b.Capacity) percent = static_cast<double>(*b.Capacity);
+        if (b.Capacity)
+            percent = static_cast<double>(*b.Capacity);
         else if (b.EnergyNow && b.EnergyFull && *b.EnergyFull > 0)
-            percent = static_cast<double>(*b.EnergyNow) * 100.0 / static_cast<double>(*b.EnergyFull);
+            percent =
+                static_cast<double>(*b.EnergyNow) * 100.0 / static_cast<double>(*b.EnergyFull);
         if (percent) {
             percentSum += static_cast<int>(std::clamp(*percent, 0.0, 100.0));
             ++percentCount;
@@ -88,11 +89,16 @@ void Summarise(const std::vector<TPowerSupply>& batteries, SYSTEM_POWER_STATUS& 
     if (percentCount > 0) {
         const int percent = (percentSum + percentCount / 2) / percentCount;
         status.BatteryLifePercent = static_cast<std::uint8_t>(percent);
-        if (charging) status.BatteryFlag = BATTERY_FLAG_CHARGING;
-        else if (percent < 5) status.BatteryFlag = BATTERY_FLAG_CRITICAL;
-        else if (percent < 33) status.BatteryFlag = BATTERY_FLAG_LOW;
-        else if (percent > 66) status.BatteryFlag = BATTERY_FLAG_HIGH;
-        else status.BatteryFlag = 0;
+        if (charging)
+            status.BatteryFlag = BATTERY_FLAG_CHARGING;
+        else if (percent < 5)
+            status.BatteryFlag = BATTERY_FLAG_CRITICAL;
+        else if (percent < 33)
+            status.BatteryFlag = BATTERY_FLAG_LOW;
+        else if (percent > 66)
+            status.BatteryFlag = BATTERY_FLAG_HIGH;
+        else
+            status.BatteryFlag = 0;
     } else {
         status.BatteryLifePercent = BATTERY_PERCENTAGE_UNKNOWN;
         status.BatteryFlag = charging ? BATTERY_FLAG_CHARGING : BATTERY_FLAG_UNKNOWN;

@@ -5,7 +5,9 @@
 namespace keltrix::platform::detail {
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+}
 
 // The next line of text (without its newline); text is advanced past it.
 std::string_view NextLine(std::string_view& text) {
@@ -41,8 +43,7 @@ std::optional<std::uint64_t> KiloBytes(std::string_view rest) {
 } // namespace
 
 std::string_view Trim(std::string_view text) {
-    while (!text.empty() && (IsSpace(text.front()) || text.front() == '\0'))
-        text.remove_prefix(1);
+    while (!text.empty() && (IsSpace(text.front()) || text.front() == '\0')) text.remove_prefix(1);
     while (!text.empty() && (IsSpace(text.back()) || text.back() == '\0')) text.remove_suffix(1);
     return text;
 }
@@ -346,10 +347,14 @@ bool SetPowerSupplyValue(std::string_view name, std::string_view value, TPowerSu
             return true;
         }
     }
-    if (name == "type") supply.Type.assign(value);
-    else if (name == "scope") supply.Scope.assign(value);
-    else if (name == "status") supply.Status.assign(value);
-    else return false;
+    if (name == "type")
+        supply.Type.assign(value);
+    else if (name == "scope")
+        supply.Scope.assign(value);
+    else if (name == "status")
+        supply.Status.assign(value);
+    else
+        return false;
     return true;
 }
 

@@ -42,7 +42,7 @@ struct TNetDevLine {
 bool ParseNetDev(std::string_view text, std::vector<TNetDevLine>& lines, std::string& why);
 
 struct TPidStat {
-    std::string_view Comm; // points into the text
+    std::string_view Comm;              // points into the text
     std::uint64_t UTime = 0, STime = 0; // clock ticks
     std::uint64_t Threads = 0;
 };
@@ -75,7 +75,7 @@ struct TPowerSupply {
     std::string Scope;  // "Device" for the battery of a mouse or a headset
     std::string Status; // "Charging", "Discharging", "Full", "Not charging", "Unknown"
     std::optional<std::int64_t> Online, Capacity;
-    std::optional<std::int64_t> EnergyNow, EnergyFull, PowerNow;  // µWh, µWh, µW
+    std::optional<std::int64_t> EnergyNow, EnergyFull, PowerNow;   // µWh, µWh, µW
     std::optional<std::int64_t> ChargeNow, ChargeFull, CurrentNow; // µAh, µAh, µA
 };
 // "POWER_SUPPLY_CAPACITY=57" lines; unknown keys are ignored, a value that is not a number

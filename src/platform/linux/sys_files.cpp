@@ -69,8 +69,10 @@ long ReadFileAt(int dirFd, const char* name, char* buffer, std::size_t capacity)
 
 TResult ReadFailure(std::string_view path, int error) {
     std::uint32_t code = ERROR_FILE_NOT_FOUND;
-    if (error == EACCES || error == EPERM) code = ERROR_ACCESS_DENIED;
-    else if (error != ENOENT && error != ENOTDIR) code = ERROR_NOT_READY;
+    if (error == EACCES || error == EPERM)
+        code = ERROR_ACCESS_DENIED;
+    else if (error != ENOENT && error != ENOTDIR)
+        code = ERROR_NOT_READY;
     std::string reason = "cannot read ";
     reason += path;
     reason += ": ";

@@ -46,8 +46,7 @@ template <class Emit> void Utf8ToUtf16(std::string_view text, Emit&& emit) {
             cp = (static_cast<char32_t>(b0 & 0x1F) << 6) | bits(1);
             len = 2;
         } else if (b0 >= 0xE0 && b0 < 0xF0 && cont(1) && cont(2)) {
-            const char32_t v =
-                (static_cast<char32_t>(b0 & 0x0F) << 12) | (bits(1) << 6) | bits(2);
+            const char32_t v = (static_cast<char32_t>(b0 & 0x0F) << 12) | (bits(1) << 6) | bits(2);
             if (v >= 0x800 && (v < 0xD800 || v > 0xDFFF)) cp = v, len = 3;
         } else if (b0 >= 0xF0 && b0 < 0xF5 && cont(1) && cont(2) && cont(3)) {
             const char32_t v = (static_cast<char32_t>(b0 & 0x07) << 18) | (bits(1) << 12) |

@@ -16,7 +16,9 @@
 
 namespace keltrix::platform {
 
-std::string_view ShortHostName(std::string_view host) { return host.substr(0, host.find('.')); }
+std::string_view ShortHostName(std::string_view host) {
+    return host.substr(0, host.find('.'));
+}
 
 TResult GetComputerName(std::string& name) {
     name.clear();
@@ -57,10 +59,9 @@ void SelectHostAddresses(const std::vector<TInterfaceAddress>& candidates,
         if (c.Up && !c.Loopback) chosen.push_back(c);
     }
     // getifaddrs lists by address family first: the order wanted is that of the interfaces.
-    std::stable_sort(chosen.begin(), chosen.end(),
-                     [](const TInterfaceAddress& a, const TInterfaceAddress& b) {
-                         return a.Index < b.Index;
-                     });
+    std::stable_sort(
+        chosen.begin(), chosen.end(),
+        [](const TInterfaceAddress& a, const TInterfaceAddress& b) { return a.Index < b.Index; });
     addresses.clear();
     for (const TInterfaceAddress& c : chosen) addresses.push_back(c.Address);
 }
@@ -104,7 +105,8 @@ TResult GetProcessorLevel(std::uint16_t& level, const std::string& root) {
 }
 
 std::uint32_t VersionWord(std::uint32_t major, std::uint32_t minor, std::uint32_t patch) {
-    return (major & 0xFF) | ((minor & 0xFF) << 8) | ((std::min<std::uint32_t>(patch, 0xFFFF)) << 16);
+    return (major & 0xFF) | ((minor & 0xFF) << 8) |
+           ((std::min<std::uint32_t>(patch, 0xFFFF)) << 16);
 }
 
 TResult GetVersion(std::uint32_t& version, const std::string& root) {
