@@ -1,8 +1,5 @@
 // Display lines as the formatters leave them: any bytes, any codes, cut or nested.
-// The parser is plain C++ but lives with the Qt label, outside keltrix_core, so it is
-// compiled into this target directly.
-#include "display/colors.cpp"
-#include "display/markup.cpp"
+#include "display/markup.h"
 
 #include <cstdlib>
 

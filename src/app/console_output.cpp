@@ -1,0 +1,57 @@
+#include "app/console_output.h"
+
+#include "display/markup.h"
+
+namespace keltrix {
+namespace {
+
+std::string Sgr(const TMarkupRun& run) {
+    std::string codes = "0";
+    if (run.Style.Bold) codes += ";1";
+    if (run.Style.Italic) codes += ";3";
+    if (run.Style.Underline) codes += ";4";
+    // System colours and "none" have no fixed value on a terminal: keep its own colour.
+    if (run.Color && !IsSystemColor(*run.Color) && *run.Color != clNone &&
+        *run.Color != clDefault) {
+        codes += ";38;2;" + std::to_string(RedOf(*run.Color)) + ";" +
+                 std::to_string(GreenOf(*run.Color)) + ";" + std::to_string(BlueOf(*run.Color));
+    }
+    return "\x1b[" + codes + "m";
+}
+
+} // namespace
+
+std::string ConsoleLine(std::string_view renderedLine, bool ansi) {
+    std::string out;
+    bool styled = false;
+    for (const TMarkupRun& run : ParseMarkup(renderedLine)) {
+        if (run.Text.empty()) continue;
+        if (ansi) {
+            const std::string sgr = Sgr(run);
+            if (sgr != "\x1b[0m" || styled) out += sgr;
+            styled = sgr != "\x1b[0m";
+        }
+        out += run.Text;
+    }
+    if (styled) out += "\x1b[0m";
+    return out;
+}
+
+std::string ConsoleFrame(const std::vector<std::string>& renderedLines, bool ansi,
+                         std::size_t previousLines) {
+    std::string out;
+    // Move up over the last frame and its empty line, clearing each line as it is rewritten.
+    if (ansi && previousLines > 0) out += "\x1b[" + std::to_string(previousLines + 1) + "F";
+    for (const std::string& line : renderedLines) {
+        if (ansi) out += "\x1b[2K";
+        out += ConsoleLine(line, ansi) + "\n";
+    }
+    if (ansi) {
+        out += "\x1b[2K\n\x1b[J";
+    } else {
+        out += "\n";
+    }
+    return out;
+}
+
+} // namespace keltrix

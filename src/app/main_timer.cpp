@@ -1,0 +1,53 @@
+#include "app/main_timer.h"
+
+#include "app/smartlog.h"
+
+namespace keltrix {
+
+TMainTimer::TMainTimer(QObject* parent) : QObject(parent) {
+    Timer1.setTimerType(Qt::CoarseTimer);
+    connect(&Timer1, &QTimer::timeout, this, [this] {
+        if (OnTick) OnTick();
+    });
+}
+
+void TMainTimer::Suspend() {
+    LogAdd("Suspend");
+    Timer1.stop();
+}
+
+void TMainTimer::Resume() {
+    LogAdd("Resume");
+    if (UserSuspended_ || Interval_ <= 0) return;
+    Timer1.start(Interval_);
+}
+
+void TMainTimer::SetUserInterval(int ms) {
+    Interval_ = ms;
+    if (ms != 0) {
+        UserSuspended_ = false;
+        Timer1.start(ms);
+    } else {
+        UserSuspended_ = true;
+        Timer1.stop();
+    }
+}
+
+void TMainTimer::ToggleUserSuspend() {
+    UserSuspended_ = !UserSuspended_;
+    if (UserSuspended_) {
+        Timer1.stop();
+    } else {
+        Resume();
+    }
+}
+
+bool IsNum(const std::string& text) {
+    LogAdd("IsNum (" + text + ")");
+    if (text.empty()) return false;
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+} // namespace keltrix

@@ -1,0 +1,101 @@
+#include "app/monitor_core.h"
+
+#include "app/smartlog.h"
+#include "platform/paths.h"
+#include "platform/system_info.h"
+#include "settings/default_format.h"
+#include "settings/registry_store.h"
+#include "settings/settings_key.h"
+
+#include <sys/stat.h>
+
+namespace keltrix {
+namespace {
+
+bool FileExists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+} // namespace
+
+std::string ProcessorType(int level) {
+    if (level == 1) return "IA64";
+    if (level >= 3 && level <= 6) return "i" + std::to_string(level) + "86";
+    return "UNK?";
+}
+
+std::vector<std::string> SplitFormatLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string current;
+    bool pending = false; // a line was started and not yet ended
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c == '\r' || c == '\n') {
+            lines.push_back(current);
+            current.clear();
+            pending = false;
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            current += c;
+            pending = true;
+        }
+    }
+    if (pending) lines.push_back(current);
+    return lines;
+}
+
+TMonitorCore::TMonitorCore(TRegistryStore& settings) : Settings(settings) {}
+
+void TMonitorCore::OpenSettingsAndSwitches(const std::vector<std::string>& args) {
+    OpenAndMigrateSettings(Settings);
+    std::string parameterLine;
+    const bool haveLine = Settings.ValueExists("ParameterLine");
+    if (haveLine) parameterLine = Settings.ReadString("ParameterLine");
+    Switches = ParseStartupSwitches(args, haveLine ? &parameterLine : nullptr, FileExists);
+    StartupErrors = Switches.Errors;
+    platform::MakeDirs(platform::ProgramDir() + "/dll");
+}
+
+void TMonitorCore::OpenClientKey() {
+    if (!Switches.ClientMode) return;
+    Settings.CloseKey();
+    Settings.OpenKey(ClientSettingsKey(Switches.ClientHost, Switches.ClientPort), true);
+}
+
+void TMonitorCore::ReadUptimeFormatAndExclusions() {
+    if (Settings.ValueExists("UTstr")) UptimeFormat = Settings.ReadString("UTstr");
+    if (Settings.ValueExists("Exclude")) Exclude = Settings.ReadString("Exclude");
+}
+
+void TMonitorCore::CreateRecordAndFormatters() {
+    RawData = std::make_unique<TRawDataShell>();
+    std::uint16_t level = 0;
+    const bool known = platform::GetProcessorLevel(level).Ok();
+    RawData->Data().ProcType.Set(ProcessorType(known ? level : 0));
+    Formatters = CreateFormatters(*RawData);
+}
+
+void TMonitorCore::ReadFormatString() {
+    if (Settings.ValueExists("FormatString")) {
+        FormatString = Settings.ReadString("FormatString");
+    } else {
+        FormatString = DefaultFormatString(Formatters);
+        Settings.WriteString("FormatString", FormatString);
+    }
+}
+
+int TMonitorCore::ReadInterval() {
+    if (Settings.ValueExists("Interval")) return Settings.ReadInteger("Interval");
+    return Switches.ClientMode ? 2000 : 1000;
+}
+
+std::vector<std::string> TMonitorCore::FormatLines() const { return SplitFormatLines(FormatString); }
+
+std::string TMonitorCore::RenderLine(const std::string& line) const {
+    std::string text = line;
+    for (const auto& f : Formatters) text = f->ApplyTags(std::move(text));
+    return text;
+}
+
+} // namespace keltrix

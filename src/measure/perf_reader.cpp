@@ -1,0 +1,281 @@
+#include "measure/perf_reader.h"
+
+#include "measure/comma_text.h"
+#include "platform/perf_walk.h"
+
+#include "app/smartlog.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+namespace keltrix {
+namespace {
+
+using namespace platform;
+
+constexpr std::int32_t InitialSizeHint = 1024;
+constexpr std::uint32_t SizeStep = 1024;
+// A source that keeps asking for more than this is broken, not busy.
+constexpr std::uint32_t LargestSnapshot = 256u << 20;
+
+// UTF-16 instance names as the program's UTF-8; a lone surrogate becomes U+FFFD.
+void Utf16ToUtf8(std::u16string_view in, std::string& out) {
+    out.clear();
+    for (std::size_t i = 0; i < in.size(); ++i) {
+        char32_t cp = in[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < in.size() && in[i + 1] >= 0xDC00 &&
+            in[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = 0xFFFD;
+        }
+        if (cp < 0x80) {
+            out += static_cast<char>(cp);
+        } else if (cp < 0x800) {
+            out += static_cast<char>(0xC0 | (cp >> 6));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else if (cp < 0x10000) {
+            out += static_cast<char>(0xE0 | (cp >> 12));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (cp >> 18));
+            out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (cp & 0x3F));
+        }
+    }
+}
+
+// The idle counter against the accounting clock: a counter that runs ahead of the clock (or
+// an iowait figure that steps back) must not read as negative or above full load.
+float Usage(std::uint64_t current, std::uint64_t previous, std::int64_t span) {
+    const auto idle = static_cast<long double>(static_cast<std::int64_t>(current - previous));
+    const long double usage = (1.0L - idle / static_cast<long double>(span)) * 100.0L;
+    return static_cast<float>(std::clamp(usage, 0.0L, 100.0L));
+}
+
+// Two's-complement difference: counters and clocks from outside must not overflow the
+// arithmetic, whatever they hold.
+std::int64_t Difference(std::int64_t a, std::int64_t b) {
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
+}
+
+std::int16_t Count16(std::uint32_t value) {
+    return static_cast<std::int16_t>(std::min<std::uint32_t>(value, 32767));
+}
+
+} // namespace
+
+TPerfDataReader::TPerfDataReader(std::string root) : Source_(std::move(root)) {
+    ResetSizeHints();
+}
+
+void TPerfDataReader::ResetSizeHints() {
+    SizeHints_.fill(InitialSizeHint);
+}
+
+void TPerfDataReader::ClearProcessHistory() {
+    History_.clear();
+}
+
+std::int32_t TPerfDataReader::SizeHint(std::string_view valueName) const {
+    if (valueName == "238") return SizeHints_[HintProcessor];
+    if (valueName == "230") return SizeHints_[HintProcess];
+    if (valueName == "2") return SizeHints_[HintSystem];
+    return 0;
+}
+
+std::size_t TPerfDataReader::ProcessHistoryCount() const {
+    std::size_t count = 0;
+    for (const auto& position : History_) count += position.size();
+    return count;
+}
+
+void TPerfDataReader::SetExclude(std::string_view text) {
+    LogAdd("SetExclude");
+    ExcludeText_.assign(text);
+    ExcludeList_ = SplitCommaText(text);
+    ExcludeUpper_.clear();
+    for (const std::string& entry : ExcludeList_) {
+        std::string upper(TrimBlanks(entry));
+        AsciiUpperInPlace(upper);
+        ExcludeUpper_.push_back(std::move(upper));
+    }
+}
+
+std::span<const std::uint8_t> TPerfDataReader::Query(THint hint, std::string_view valueName) {
+    Problem_.clear();
+    std::int32_t& sizeHint = SizeHints_[hint];
+    std::vector<std::uint8_t>& buffer = Buffers_[hint];
+    auto size = static_cast<std::uint32_t>(std::max(sizeHint, std::int32_t{0}));
+    if (buffer.size() < size) buffer.resize(size);
+    std::uint32_t rc = Source_.Query(valueName, buffer.data(), &size);
+    while (rc == ERROR_MORE_DATA) {
+        if (size > LargestSnapshot) {
+            Problem_ = "performance object " + std::string(valueName) + " keeps growing";
+            return {};
+        }
+        size += SizeStep;
+        if (buffer.size() < size) buffer.resize(size);
+        if (size > static_cast<std::uint32_t>(sizeHint)) sizeHint = static_cast<std::int32_t>(size);
+        rc = Source_.Query(valueName, buffer.data(), &size);
+    }
+    if (rc != ERROR_SUCCESS) {
+        Problem_ = Source_.LastError();
+        return {};
+    }
+    return {buffer.data(), size};
+}
+
+void TPerfDataReader::ProcessorBlock(TRawData& data) {
+    const auto bytes = Query(HintProcessor, "238");
+    const TPerfBlock block(bytes.data(), bytes.size());
+    if (!block.Valid()) {
+        if (Problem_.empty()) Problem_ = "processor snapshot is malformed";
+        return;
+    }
+    PerfTimePrev_ = PerfTimeNow_;
+    PerfTimeNow_ = block.Header().PerfTime100nSec;
+    const std::int64_t span = Difference(PerfTimeNow_, PerfTimePrev_);
+
+    const auto object = block.FirstObject();
+    if (!object) return;
+    const auto counter = block.FindCounter(*object, PerfCounterProcessorTime);
+    if (!counter) return;
+    std::size_t nextSlot = 1;
+    for (auto instance = block.FirstInstance(*object); instance;
+         instance = block.NextInstance(*object, *instance)) {
+        if (!block.InstanceName(*instance, Name16_)) continue;
+        const bool total = Name16_.starts_with(u"_Total");
+        if (!total && nextSlot >= Cpus_.size()) continue;
+        const std::size_t slot = total ? 0 : nextSlot++;
+        const auto value = block.InstanceValue64(*instance, *counter);
+        if (!value) continue;
+        TCpuHistory& history = Cpus_[slot];
+        history.Previous = history.Current;
+        history.Current = *value;
+        // Two snapshots of the same moment: the previous figures stay.
+        if (span == 0) continue;
+        data.ProcUsage[slot] = Usage(history.Current, history.Previous, span);
+        if (total) ProcessorCount_ = object->Header.NumInstances - 1;
+    }
+}
+
+std::int64_t* TPerfDataReader::FindHistory(std::size_t position) {
+    if (position >= History_.size()) return nullptr;
+    for (THistoryEntry& entry : History_[position]) {
+        if (entry.UpperName == UpperName_) return &entry.Value;
+    }
+    return nullptr;
+}
+
+void TPerfDataReader::StoreHistory(std::size_t position, std::int64_t value) {
+    if (std::int64_t* stored = FindHistory(position)) {
+        *stored = value;
+        return;
+    }
+    if (position >= History_.size()) History_.resize(position + 1);
+    History_[position].push_back({UpperName_, value});
+}
+
+void TPerfDataReader::ProcessBlock(TRawData& data) {
+    std::int64_t span = 0;
+    if (__builtin_mul_overflow(Difference(PerfTimeNow_, PerfTimePrev_), ProcessorCount_, &span))
+        span = 0;
+    if (span == 0) return;
+    const auto bytes = Query(HintProcess, "230");
+    const TPerfBlock block(bytes.data(), bytes.size());
+    if (!block.Valid()) {
+        if (Problem_.empty()) Problem_ = "process snapshot is malformed";
+        return;
+    }
+    TopKey_.clear();
+    std::uint8_t topPercent = 0;
+    bool subtracted = false;
+    const auto object = block.FirstObject();
+    const auto counter = object ? block.FirstCounter(*object) : std::nullopt;
+    for (auto instance = counter ? block.FirstInstance(*object) : std::nullopt; instance;
+         instance = block.NextInstance(*object, *instance)) {
+        const auto value = block.InstanceValue64(*instance, *counter);
+        if (!value || !block.InstanceName(*instance, Name16_)) continue;
+        const std::size_t position = instance->Index;
+        Utf16ToUtf8(Name16_, Name_);
+        UpperName_ = Name_;
+        AsciiUpperInPlace(UpperName_);
+
+        const std::int64_t* stored = FindHistory(position);
+        const std::uint64_t previous = stored ? static_cast<std::uint64_t>(*stored) : *value + 1;
+        const auto percent = static_cast<float>(
+            static_cast<double>(static_cast<std::int64_t>(*value - previous)) /
+            static_cast<double>(span) * 100.0);
+        StoreHistory(position, static_cast<std::int64_t>(*value));
+
+        // Most processes sat idle since the previous sample: their key is never needed.
+        const bool exclude = !ExcludeUpper_.empty() && percent > 0;
+        if (!(percent > topPercent) && !exclude) continue;
+        Key_ = '(';
+        char digits[24];
+        Key_.append(digits, std::to_chars(digits, digits + sizeof digits, position).ptr);
+        Key_ += ')';
+        Key_ += Name_;
+        // Compared with the stored whole number, so a later 10.2 beats a stored 10.4.
+        if (percent > topPercent && Key_.find("_Total") == std::string::npos &&
+            Key_.find("Idle") == std::string::npos) {
+            TopKey_ = Key_;
+            topPercent = static_cast<std::uint8_t>(
+                std::clamp(std::nearbyint(static_cast<double>(percent)), 0.0, 255.0));
+        }
+        if (!exclude) continue;
+        UpperKey_ = Key_;
+        AsciiUpperInPlace(UpperKey_);
+        for (const std::string& entry : ExcludeUpper_) {
+            if (entry.empty() || UpperKey_.find(entry) == std::string::npos) continue;
+            data.ProcUsage[0] -= percent;
+            subtracted = true;
+        }
+    }
+    if (subtracted) data.ProcUsage[0] = std::max(data.ProcUsage[0], 0.0f);
+    data.TopProcPercent = topPercent;
+    data.TopProcName.Set(TopKey_);
+}
+
+void TPerfDataReader::UptimeBlock(TRawData& data) {
+    const auto bytes = Query(HintSystem, "2");
+    const TPerfBlock block(bytes.data(), bytes.size());
+    if (!block.Valid()) {
+        if (Problem_.empty()) Problem_ = "system snapshot is malformed";
+        return;
+    }
+    for (auto object = block.FirstObject(); object; object = block.NextObject(*object)) {
+        if (object->Header.NumInstances >= 1 ||
+            object->Header.ObjectNameTitleIndex != PerfObjectSystem)
+            continue;
+        const auto counterBlock = block.ObjectCounterBlock(*object);
+        if (!counterBlock) continue;
+        for (auto counter = block.FirstCounter(*object); counter;
+             counter = block.NextCounter(*object, *counter)) {
+            const std::uint32_t index = counter->Definition.CounterNameTitleIndex;
+            if (index == PerfCounterProcesses) {
+                if (const auto v = block.Value32(*counterBlock, *counter)) data.Processes = Count16(*v);
+            } else if (index == PerfCounterThreads) {
+                if (const auto v = block.Value32(*counterBlock, *counter)) data.Threads = Count16(*v);
+                break;
+            } else if (index == PerfCounterSystemUpTime) {
+                const auto v = block.Value64(*counterBlock, *counter);
+                const std::int64_t freq = object->Header.PerfFreq;
+                if (!v || freq == 0) continue;
+                const std::int64_t elapsed =
+                    Difference(object->Header.PerfTime, static_cast<std::int64_t>(*v));
+                // INT64_MIN / -1 is the one quotient that does not fit.
+                if (freq == -1 && elapsed == std::numeric_limits<std::int64_t>::min()) continue;
+                data.Uptime = elapsed / freq;
+            }
+        }
+    }
+}
+
+} // namespace keltrix
