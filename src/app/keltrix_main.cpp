@@ -1,6 +1,7 @@
 #include "app/keltrix_main.h"
 
 #include "app/errors.h"
+#include "app/console_mode.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
@@ -43,6 +44,12 @@ int KeltrixMain(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     const std::string program = argc > 0 ? argv[0] : "keltrix";
 
+    TConsoleOptions console;
+    std::string consoleError;
+    if (!TakeConsoleOptions(args, console, consoleError)) {
+        std::cerr << program << ": " << consoleError << "\n";
+        return 2;
+    }
     const TLongOptions longOpts = TakeLongOptions(args);
     if (!longOpts.Unknown.empty()) {
         std::cerr << program << ": unknown option " << longOpts.Unknown.front() << "\n"
@@ -61,7 +68,10 @@ int KeltrixMain(int argc, char** argv) {
     TEntryActions actions;
     actions.ResetSettings = ResetSettings;
     actions.ShowHelpPage = ShowHelpPage;
-    actions.AcquireMutex = [] { return platform::AcquireNamedMutex(MutexName); };
+    // Console mode has no window or tray to guard: status bars may run it beside the window.
+    actions.AcquireMutex = [&console] {
+        return console.Enabled || platform::AcquireNamedMutex(MutexName);
+    };
     actions.SignalRunningInstance = [] { platform::TNamedEvent::Set(EventName); };
     TEntryOutcome outcome;
     try {
@@ -71,6 +81,11 @@ int KeltrixMain(int argc, char** argv) {
         return 1;
     }
     if (outcome.HelpShown || !outcome.RunAllowed) return 0;
+    if (!console.Enabled && NoDisplayAvailable()) {
+        std::cerr << program << ": no display to open; running in console mode\n";
+        console.Enabled = true;
+    }
+    if (console.Enabled) return RunConsoleMode(args, console);
 
     // Qt sees no switches of ours: several of them look like its own options.
     int qtArgc = 1;

@@ -61,6 +61,8 @@ std::string UsageText(const std::string& program) {
            "  -c -iHOST -pPORT -dPASSWORD\n"
            "                     show the measurements of the server HOST:PORT\n"
            "  -advdebug[N]       keep the advanced log (N: the most entries kept)\n"
+           "  --console[=N]      no window: print the lines after each refresh (N times)\n"
+           "  --format=TEXT      use TEXT as the format string of this run (\\n breaks lines)\n"
            "  --help             show this text\n"
            "  --version          show the version\n"
            "\n"

@@ -1,11 +1,13 @@
-# The advanced log and error types are plain C++: every layer logs through them.
-set(KELTRIX_DIAG_SOURCES
+# Plain C++ (in keltrix_core): the advanced log and errors that every layer uses, the
+# switches, the shared start-up and console mode.
+set(KELTRIX_APP_CORE_SOURCES
     src/app/smartlog.cpp
     src/app/help_page.cpp
     src/app/process_entry.cpp
     src/app/startup_switches.cpp
     src/app/console_output.cpp
     src/app/monitor_core.cpp
+    src/app/console_mode.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp

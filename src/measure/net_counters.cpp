@@ -75,7 +75,8 @@ bool TNetCounters::NetworkBlock(TRawData& data, std::uint32_t intervalMs) {
     }
     // Never trust the count beyond the bytes the table was given.
     const std::uint32_t rows = std::min<std::uint32_t>(
-        table->dwNumEntries, static_cast<std::uint32_t>((size - IfTableSize(0)) / sizeof(MIB_IFROW)));
+        table->dwNumEntries,
+        static_cast<std::uint32_t>((size - IfTableSize(0)) / sizeof(MIB_IFROW)));
     const bool sameCount = static_cast<std::int16_t>(rows) == PreviousRows_;
     PreviousRows_ = static_cast<std::int16_t>(rows);
 

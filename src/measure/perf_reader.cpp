@@ -209,9 +209,9 @@ void TPerfDataReader::ProcessBlock(TRawData& data) {
 
         const std::int64_t* stored = FindHistory(position);
         const std::uint64_t previous = stored ? static_cast<std::uint64_t>(*stored) : *value + 1;
-        const auto percent = static_cast<float>(
-            static_cast<double>(static_cast<std::int64_t>(*value - previous)) /
-            static_cast<double>(span) * 100.0);
+        const auto percent =
+            static_cast<float>(static_cast<double>(static_cast<std::int64_t>(*value - previous)) /
+                               static_cast<double>(span) * 100.0);
         StoreHistory(position, static_cast<std::int64_t>(*value));
 
         // Most processes sat idle since the previous sample: their key is never needed.
@@ -260,9 +260,11 @@ void TPerfDataReader::UptimeBlock(TRawData& data) {
              counter = block.NextCounter(*object, *counter)) {
             const std::uint32_t index = counter->Definition.CounterNameTitleIndex;
             if (index == PerfCounterProcesses) {
-                if (const auto v = block.Value32(*counterBlock, *counter)) data.Processes = Count16(*v);
+                if (const auto v = block.Value32(*counterBlock, *counter))
+                    data.Processes = Count16(*v);
             } else if (index == PerfCounterThreads) {
-                if (const auto v = block.Value32(*counterBlock, *counter)) data.Threads = Count16(*v);
+                if (const auto v = block.Value32(*counterBlock, *counter))
+                    data.Threads = Count16(*v);
                 break;
             } else if (index == PerfCounterSystemUpTime) {
                 const auto v = block.Value64(*counterBlock, *counter);

@@ -12,5 +12,6 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/paths.cpp
     src/platform/linux/single_instance.cpp
     src/platform/linux/shell.cpp
+    src/platform/linux/text_file.cpp
     src/platform/linux/exit_signals.cpp
 )

@@ -35,8 +35,10 @@ enum class TKind {
 };
 
 struct TToken {
+    explicit TToken(TKind kind, std::size_t count = 0, std::string_view text = {})
+        : Kind(kind), Count(count), Text(text) {}
     TKind Kind;
-    std::size_t Count = 0;
+    std::size_t Count;
     std::string_view Text; // Text, AmPm, AP
 };
 
@@ -81,17 +83,17 @@ std::vector<TToken> Tokenize(std::string_view pattern) {
         if (c == '\'' || c == '"') {
             std::size_t end = pattern.find(c, i + 1);
             if (end == std::string_view::npos) end = pattern.size();
-            tokens.push_back({TKind::Text, 0, pattern.substr(i + 1, end - i - 1)});
+            tokens.emplace_back(TKind::Text, 0, pattern.substr(i + 1, end - i - 1));
             i = end == pattern.size() ? end : end + 1;
             continue;
         }
         if (!IsAsciiLetter(c)) {
             if (c == '/')
-                tokens.push_back({TKind::DateSeparator});
+                tokens.emplace_back(TKind::DateSeparator);
             else if (c == ':')
-                tokens.push_back({TKind::TimeSeparator});
+                tokens.emplace_back(TKind::TimeSeparator);
             else
-                tokens.push_back({TKind::Text, 0, pattern.substr(i, 1)});
+                tokens.emplace_back(TKind::Text, 0, pattern.substr(i, 1));
             ++i;
             continue;
         }
@@ -99,7 +101,7 @@ std::vector<TToken> Tokenize(std::string_view pattern) {
         if (RunLetters.find(lower) != std::string_view::npos) {
             std::size_t end = i + 1;
             while (end < pattern.size() && Lower(pattern[end]) == lower) ++end;
-            TToken token{RunKind(lower), end - i};
+            TToken token(RunKind(lower), end - i);
             // Right after an hour, m and mm are the minute.
             if (token.Kind == TKind::Month && afterHour && token.Count <= 2)
                 token.Kind = TKind::Minute;
@@ -110,22 +112,22 @@ std::vector<TToken> Tokenize(std::string_view pattern) {
         }
         afterHour = false;
         if (lower == 'a' && HasAt(pattern, i, "am/pm")) {
-            tokens.push_back({TKind::AmPm, 0, pattern.substr(i, 5)});
+            tokens.emplace_back(TKind::AmPm, 0, pattern.substr(i, 5));
             i += 5;
         } else if (lower == 'a' && HasAt(pattern, i, "a/p")) {
-            tokens.push_back({TKind::AP, 0, pattern.substr(i, 3)});
+            tokens.emplace_back(TKind::AP, 0, pattern.substr(i, 3));
             i += 3;
         } else if (lower == 'a' && HasAt(pattern, i, "ampm")) {
-            tokens.push_back({TKind::Designator});
+            tokens.emplace_back(TKind::Designator);
             i += 4;
         } else if (lower == 'a' && HasAt(pattern, i, "aaaa")) {
-            tokens.push_back({TKind::LongDay});
+            tokens.emplace_back(TKind::LongDay);
             i += 4;
         } else if (lower == 'a' && HasAt(pattern, i, "aaa")) {
-            tokens.push_back({TKind::ShortDay});
+            tokens.emplace_back(TKind::ShortDay);
             i += 3;
         } else {
-            tokens.push_back({TKind::Text, 0, pattern.substr(i, 1)});
+            tokens.emplace_back(TKind::Text, 0, pattern.substr(i, 1));
             ++i;
         }
     }

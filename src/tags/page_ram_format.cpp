@@ -1,5 +1,6 @@
 #include "tags/page_ram_format.h"
 
+#include "measure/memory_scale.h"
 #include "tags/number_format.h"
 
 namespace keltrix {
@@ -11,21 +12,24 @@ constexpr const char* PercentHelp = ", FORMAT. Use FORMAT=\"%\" to display the v
                                     "default";
 
 // Taken in full width, so large divisors still divide (a 32-bit product would wrap).
-double Megabytes(std::uint32_t bytes, std::int32_t divisor) {
+double Megabytes(std::uint64_t bytes, std::int32_t divisor) {
     return static_cast<double>(bytes) /
            (static_cast<double>(EffectiveDivisor(divisor)) * 1048576.0);
 }
 
 // Single precision; a zero total (no sample yet) reads as 0 %.
-float Percent(std::uint32_t part, std::uint32_t total) {
+float Percent(std::uint64_t part, std::uint64_t total) {
     if (total == 0) return 0;
     return static_cast<float>(part) / static_cast<float>(total) * 100.0f;
 }
 
-std::string Render(std::uint32_t part, std::uint32_t total, const std::string& format, bool decimal,
-                   std::int32_t divisor) {
-    if (format == "%") return FormatFloat(Percent(part, total), decimal);
-    return FormatFloat(Megabytes(part, divisor), decimal);
+// Counts in the record's units; differences wrap in those units as the fields do.
+std::string Render(const TRawData& data, std::uint32_t part, std::uint32_t total,
+                   const std::string& format, bool decimal, std::int32_t divisor) {
+    const std::uint64_t partBytes = MemoryUnitsToBytes(data, part);
+    if (format == "%")
+        return FormatFloat(Percent(partBytes, MemoryUnitsToBytes(data, total)), decimal);
+    return FormatFloat(Megabytes(partBytes, divisor), decimal);
 }
 
 } // namespace
@@ -59,36 +63,37 @@ TPageRAMFormat::TPageRAMFormat(TRawDataShell& rawData) : TFormatter(rawData) {
 std::string TPageRAMFormat::PageTotalFunc(const std::string&, bool, bool decimal,
                                           std::int32_t divisor) {
     const TRawData& data = Record();
-    return FormatFloat(Megabytes(data.PageTotal - data.RAMTotal, divisor), decimal);
+    return FormatFloat(Megabytes(MemoryUnitsToBytes(data, data.PageTotal - data.RAMTotal), divisor),
+                       decimal);
 }
 
 std::string TPageRAMFormat::PageUsedFunc(const std::string& format, bool, bool decimal,
                                          std::int32_t divisor) {
     const TRawData& data = Record();
-    return Render(data.PageTotal - data.PageFree, data.PageTotal, format, decimal, divisor);
+    return Render(data, data.PageTotal - data.PageFree, data.PageTotal, format, decimal, divisor);
 }
 
 std::string TPageRAMFormat::PageFreeFunc(const std::string& format, bool, bool decimal,
                                          std::int32_t divisor) {
     const TRawData& data = Record();
-    return Render(data.PageFree, data.PageTotal, format, decimal, divisor);
+    return Render(data, data.PageFree, data.PageTotal, format, decimal, divisor);
 }
 
 std::string TPageRAMFormat::RAMTotalFunc(const std::string&, bool, bool decimal,
                                          std::int32_t divisor) {
-    return FormatFloat(Megabytes(Record().RAMTotal, divisor), decimal);
+    return FormatFloat(Megabytes(MemoryBytes(Record(), TMemoryField::RAMTotal), divisor), decimal);
 }
 
 std::string TPageRAMFormat::RAMUsedFunc(const std::string& format, bool, bool decimal,
                                         std::int32_t divisor) {
     const TRawData& data = Record();
-    return Render(data.RAMTotal - data.RAMFree, data.RAMTotal, format, decimal, divisor);
+    return Render(data, data.RAMTotal - data.RAMFree, data.RAMTotal, format, decimal, divisor);
 }
 
 std::string TPageRAMFormat::RAMFreeFunc(const std::string& format, bool, bool decimal,
                                         std::int32_t divisor) {
     const TRawData& data = Record();
-    return Render(data.RAMFree, data.RAMTotal, format, decimal, divisor);
+    return Render(data, data.RAMFree, data.RAMTotal, format, decimal, divisor);
 }
 
 } // namespace keltrix

@@ -1,0 +1,149 @@
+#include "app/console_mode.h"
+
+#include "app/console_output.h"
+#include "app/errors.h"
+#include "app/monitor_core.h"
+#include "measure/sampling_cycle.h"
+#include "platform/exit_signals.h"
+#include "platform/paths.h"
+#include "settings/registry_store.h"
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <poll.h>
+#include <unistd.h>
+
+namespace keltrix {
+namespace {
+
+std::string ExpandLineBreaks(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == 'n') {
+            out += "\r\n";
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+// Waits up to ms for an exit signal; true when one came.
+bool WaitForExitSignal(int fd, int ms) {
+    if (fd < 0) {
+        if (ms < 0) pause();
+        else usleep(static_cast<useconds_t>(ms) * 1000);
+        return false;
+    }
+    pollfd p{fd, POLLIN, 0};
+    const int n = poll(&p, 1, ms);
+    if (n > 0) {
+        platform::TakeExitSignal(fd);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+bool TakeConsoleOptions(std::vector<std::string>& args, TConsoleOptions& options,
+                        std::string& error) {
+    std::vector<std::string> rest;
+    for (const std::string& a : args) {
+        if (a == "--console") {
+            options.Enabled = true;
+        } else if (a.rfind("--console=", 0) == 0) {
+            const std::string n = a.substr(10);
+            long value = 0;
+            const auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), value);
+            if (ec != std::errc() || end != n.data() + n.size() || value < 1) {
+                error = "--console=N needs a whole number of refreshes above 0, not \"" + n + "\"";
+                return false;
+            }
+            options.Enabled = true;
+            options.Refreshes = value;
+        } else if (a.rfind("--format=", 0) == 0) {
+            options.Format = ExpandLineBreaks(a.substr(9));
+        } else {
+            rest.push_back(a);
+        }
+    }
+    args = std::move(rest);
+    return true;
+}
+
+bool NoDisplayAvailable() {
+    auto set = [](const char* name) {
+        const char* v = std::getenv(name);
+        return v && *v;
+    };
+    return !set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM");
+}
+
+int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& options) {
+    TRegistryStore store(platform::SettingsFile());
+    if (const std::string problem = store.LoadError(); !problem.empty())
+        std::cerr << "keltrix: " << problem << " (running on defaults, nothing is saved)\n";
+
+    TMonitorCore core(store);
+    core.OpenSettingsAndSwitches(args);
+    for (const std::string& e : core.StartupErrors) std::cerr << "keltrix: " << e << "\n";
+    if (core.Switches.ClientMode) {
+        std::cerr << "keltrix: console mode shows this machine only; start the window to "
+                     "watch a server\n";
+        return 2;
+    }
+    core.ReadUptimeFormatAndExclusions();
+    core.CreateRecordAndFormatters();
+    if (options.Format) {
+        core.FormatString = *options.Format;
+    } else {
+        core.ReadFormatString();
+    }
+    const int interval = core.ReadInterval();
+
+    TSamplingCycle cycle(*core.RawData, core.Formatters);
+    cycle.SetExclude(core.Exclude);
+    if (store.ValueExists("DriveMap")) {
+        const platform::TResult map = cycle.SetDriveMap(store.ReadString("DriveMap"));
+        if (!map.Ok()) std::cerr << "keltrix: DriveMap: " << map.Reason << "\n";
+    }
+    cycle.DebugMode = core.Switches.DebugMode;
+    cycle.CrashTest = core.Switches.CrashTest;
+    cycle.TimerInterval = [interval] { return static_cast<std::uint32_t>(interval); };
+
+    const bool ansi = isatty(STDOUT_FILENO) != 0;
+    std::size_t previous = 0;
+    long refreshes = 0;
+    bool failed = false;
+    cycle.OnRefresh = [&] {
+        std::vector<std::string> lines;
+        for (const std::string& line : core.FormatLines()) lines.push_back(core.RenderLine(line));
+        std::cout << ConsoleFrame(lines, ansi, previous) << std::flush;
+        previous = lines.size();
+        ++refreshes;
+    };
+    cycle.OnFailure = [&](const std::string& cls, const std::string& message,
+                          const std::vector<std::string>& report) {
+        for (const std::string& line : report) std::cerr << line << "\n";
+        std::cerr << "keltrix: sampling failed: " << cls << ": " << message << "\n";
+        failed = true;
+    };
+
+    for (auto& f : core.Formatters) f->DecideIfActive(core.FormatString);
+    for (auto& f : core.Formatters) f->Alignment = 0;
+
+    const int signals = platform::WatchExitSignals();
+    cycle.GetInfo(true);
+    while (!failed && !(options.Refreshes && refreshes >= *options.Refreshes)) {
+        // An interval of 0 pauses updating: the first frame stays until interrupted.
+        if (WaitForExitSignal(signals, interval > 0 ? interval : -1)) break;
+        cycle.GetInfo(false);
+    }
+    return failed ? 1 : 0;
+}
+
+} // namespace keltrix

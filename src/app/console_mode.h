@@ -1,0 +1,27 @@
+#pragma once
+// Console mode: the monitor without window, tray or display connection. It prints the lines
+// the window would draw after each refresh.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace keltrix {
+
+struct TConsoleOptions {
+    bool Enabled = false;
+    std::optional<long> Refreshes;    // --console=N: stop after N refreshes
+    std::optional<std::string> Format; // --format=TEXT, "\n" for line breaks; not stored
+};
+
+// Takes --console[=N] and --format=TEXT out of args. False with a message when a value is bad.
+bool TakeConsoleOptions(std::vector<std::string>& args, TConsoleOptions& options,
+                        std::string& error);
+
+// Runs until interrupted or until the refresh count is reached; returns the exit status.
+int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& options);
+
+// True when no display can be opened (no DISPLAY or WAYLAND_DISPLAY, no platform chosen).
+bool NoDisplayAvailable();
+
+} // namespace keltrix

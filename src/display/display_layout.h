@@ -1,0 +1,119 @@
+#pragma once
+// The display window's lines: one markup label per line of the format string, re-rendered
+// from the sample record on every refresh, stacked, aligned and clickable, and the window
+// kept on a desktop that shrank.
+
+#include "display/colors.h"
+#include "display/layout_text.h"
+#include "tags/formatters.h"
+
+#include <QPointer>
+#include <QRect>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+namespace keltrix {
+
+class TFmtLabel;
+class TRegistryStore;
+
+// What the main window does for the layout.
+struct TDisplayLayoutHooks {
+    // Pause and restart the main timer.
+    std::function<void()> Suspend;
+    std::function<void()> Resume;
+    // Renders at once: a forced sample that ends in RefreshScreen, or on a client the record
+    // request.
+    std::function<void()> ForcedSample;
+    // After each refresh; redraws the tray icon when it shows the processor usage.
+    std::function<void()> TrayRedraw;
+    // A modal message (the link failures).
+    std::function<void(const std::string&)> ShowMessage;
+    // Both are set by TWindowBehaviour when it attaches to the layout.
+    std::function<void()> HideTaskbarButton;
+    std::function<void()> KeepZOrder;
+};
+
+// The virtual desktop and the primary screen's work area, in screen pixels.
+struct TDesktopGeometry {
+    QRect Virtual;
+    QRect WorkArea;
+};
+TDesktopGeometry ScreenDesktopGeometry();
+
+class TDisplayLayout {
+public:
+    TDisplayLayout(QWidget* window, TFormatterList& formatters, TRegistryStore& settings,
+                   TDisplayLayoutHooks hooks);
+    ~TDisplayLayout();
+    TDisplayLayout(const TDisplayLayout&) = delete;
+    TDisplayLayout& operator=(const TDisplayLayout&) = delete;
+
+    // Rebuilds the labels and the link table and renders at once. Does not store the string.
+    void SetFromString(const std::string& formatString);
+    // Makes it the current format string and writes "FormatString".
+    void SaveString(const std::string& formatString);
+    // Renders every label from the sample record; the end of every sampling cycle.
+    void RefreshScreen();
+    // Stacks the labels from top 2 at the first label's pitch and, while auto-sizing, sizes
+    // the window around them (keeping its right edge with right alignment).
+    void SetSize();
+    void SetAlgn(TFmtLabel* label);
+    // Click handlers of link lines and drive-space lines.
+    void FollowLink(TFmtLabel* label);
+    void LaunchExplorer(TFmtLabel* label);
+
+    // The current format string (start-up sets it from the settings without storing it).
+    const std::string& FormatString() const { return FormatString_; }
+    void SetFormatString(std::string formatString) { FormatString_ = std::move(formatString); }
+
+    // 0 left, 1 right, 2 centre: the window's, every label's and every formatter's.
+    int Alignment() const { return Alignment_; }
+    void SetAlignment(int alignment) { Alignment_ = alignment; }
+
+    // The window takes its size from the text; off once the user fixed the size.
+    bool AutoSize = true;
+    // On unless "-noresmove" or "-noresize" switched it off.
+    TScreenAdjust ScreenAdjust;
+
+    // The font colour new labels take (the window's font gives the face).
+    TColor FontColor() const { return FontColor_; }
+    void SetFontColor(TColor color);
+
+    // The dragging handle follows the alignment (TWindowBehaviour gives it).
+    void SetDragHandle(QWidget* handle) { DragHandle_ = handle; }
+
+    const std::vector<TFmtLabel*>& Labels() const { return Labels_; }
+    // label name § link text § parameter, one per link line.
+    const std::vector<std::string>& LinkTable() const { return LinkTable_; }
+    // The captions of the last refresh, in line order. Written only by RefreshScreen: the
+    // web service reads them under the view lock that is held around the refresh.
+    const std::vector<std::string>& Captions() const { return Captions_; }
+
+    TDisplayLayoutHooks& Hooks() { return Hooks_; }
+    // Tests give a fixed desktop.
+    void SetDesktopGeometry(std::function<TDesktopGeometry()> geometry);
+
+private:
+    void ClearLabels();
+    void AdjustToScreen();
+
+    QWidget* Window_;
+    TFormatterList& Formatters_;
+    TRegistryStore& Settings_;
+    TDisplayLayoutHooks Hooks_;
+    std::function<TDesktopGeometry()> DesktopGeometry_;
+    std::string FormatString_;
+    std::vector<TFmtLabel*> Labels_;
+    std::vector<std::string> LinkTable_;
+    std::vector<std::string> Captions_;
+    int Alignment_ = 0;
+    TColor FontColor_ = clWindowText;
+    QPointer<QWidget> DragHandle_;
+};
+
+} // namespace keltrix
