@@ -2,6 +2,7 @@
 // then with a render that echoes its inputs and the opening of its own tag. Input longer than
 // a record also supplies the record, so the renders meet every field value.
 
+#include "app/errors.h"
 #include "tags/formatters.h"
 
 #include <cstdint>
@@ -62,7 +63,13 @@ void Run(TFormatterList& formatters, std::string_view text, std::uint8_t alignme
             std::size_t end = text.find('\n', start);
             if (end == std::string_view::npos) end = text.size();
             std::string line(text.substr(start, end - start));
-            for (auto& f : formatters) line = f->ApplyTags(std::move(line));
+            for (auto& f : formatters) {
+                // Bad numbers in a file-line definition are meant for the general error handler.
+                try {
+                    line = f->ApplyTags(line);
+                } catch (const EConvertError&) {
+                }
+            }
             start = end + 1;
         }
     }

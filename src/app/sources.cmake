@@ -14,5 +14,6 @@ set(KELTRIX_APP_SOURCES
     src/app/keltrix_main.cpp
     src/app/main_timer.cpp
     src/app/vistrand_display.cpp
+    src/app/tray_icon.cpp src/app/tray_pictures.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

@@ -45,9 +45,9 @@ inline constexpr std::uint32_t BalloonError = 3;
 
 // What the notification area was last handed, cut to the lengths it takes.
 struct TNotifyIconData {
-    QString Tip;          // at most 63 characters
-    QString BalloonText;  // at most 255 characters
-    QString BalloonTitle; // at most 63 characters
+    QString Tip;            // at most 63 characters
+    QString BalloonText;    // at most 255 characters
+    QString BalloonTitle;   // at most 63 characters
     int BalloonTimeout = 0; // ms
     std::uint32_t BalloonKind = 0;
 };
@@ -84,6 +84,8 @@ public:
     const std::string& PictureName() const { return PictureName_; }
     const std::string& XpPrefixText() const { return XpPrefix_; }
     QIcon CurrentIcon() const { return Icon_.icon(); }
+    // The figure the processor-usage picture shows for the current sample.
+    std::string ProcessorUsageText() const;
 
     // Into and out of the notification area; neither touches IconRemoved.
     void Add();

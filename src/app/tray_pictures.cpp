@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 
 namespace keltrix {
 namespace {
@@ -36,12 +37,6 @@ QPainterPath Ellipse(const QRectF& r) {
     return path;
 }
 
-QPainterPath Box(const QRectF& r) {
-    QPainterPath path;
-    path.addRect(r);
-    return path;
-}
-
 // A thick straight stroke as a fillable outline.
 QPainterPath Bar(const TGrid& g, QPointF from, QPointF to, double width) {
     QPainterPath line;
@@ -54,30 +49,59 @@ QPainterPath Bar(const TGrid& g, QPointF from, QPointF to, double width) {
 }
 
 // A shape with an outline that lies outside it.
-void FillOutlined(QPainter& p, const QPainterPath& shape, const QColor& fill,
-                  const QColor& outline, double outlineWidth) {
-    p.strokePath(shape, QPen(outline, 2 * outlineWidth, Qt::SolidLine, Qt::SquareCap,
-                             Qt::MiterJoin));
+void FillOutlined(QPainter& p, const QPainterPath& shape, const QColor& fill, const QColor& outline,
+                  double outlineWidth) {
+    p.strokePath(shape,
+                 QPen(outline, 2 * outlineWidth, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
     p.fillPath(shape, fill);
 }
 
-// The program's letter mark: a K of one stem and two arms.
-QPainterPath LetterK(const TGrid& g, double left, double top, double height, double stroke) {
-    const double mid = top + height / 2;
-    const double right = left + height * 0.75;
-    QPainterPath k = Box(g.Rect(left, top, stroke, height));
-    k.addPath(Bar(g, {left + stroke * 0.6, mid + 0.3}, {right, top + stroke * 0.4}, stroke));
-    k.addPath(Bar(g, {left + stroke * 1.2, mid - 0.6}, {right, top + height - stroke * 0.4},
-                  stroke));
-    return k.simplified();
+// A letter as one outline, its corners on whole pixels. Points are given on a 12-unit-high
+// letter whose top-left corner is (0, 0).
+QPainterPath Letter(const TGrid& g, std::initializer_list<QPointF> points, double left, double top,
+                    double height) {
+    const double k = height / 12;
+    QPolygonF outline;
+    for (const QPointF& pt : points)
+        outline << QPointF(g.At(left + pt.x() * k), g.At(top + pt.y() * k));
+    QPainterPath path;
+    path.addPolygon(outline);
+    path.closeSubpath();
+    return path;
 }
 
-QPainterPath LetterH(const TGrid& g, double left, double top, double height, double stroke) {
-    const double width = height * 0.85;
-    QPainterPath h = Box(g.Rect(left, top, stroke, height));
-    h.addPath(Box(g.Rect(left + width - stroke, top, stroke, height)));
-    h.addPath(Box(g.Rect(left + stroke, top + (height - stroke) / 2, width - 2 * stroke, stroke)));
-    return h.simplified();
+// The program's letter mark.
+QPainterPath LetterK(const TGrid& g, double left, double top, double height) {
+    return Letter(g,
+                  {{0, 0},
+                   {3, 0},
+                   {3, 5},
+                   {7, 0},
+                   {10.8, 0},
+                   {5.6, 6},
+                   {11, 12},
+                   {7.2, 12},
+                   {3, 7.3},
+                   {3, 12},
+                   {0, 12}},
+                  left, top, height);
+}
+
+QPainterPath LetterH(const TGrid& g, double left, double top, double height) {
+    return Letter(g,
+                  {{0, 0},
+                   {3, 0},
+                   {3, 4.5},
+                   {7, 4.5},
+                   {7, 0},
+                   {10, 0},
+                   {10, 12},
+                   {7, 12},
+                   {7, 7.5},
+                   {3, 7.5},
+                   {3, 12},
+                   {0, 12}},
+                  left, top, height);
 }
 
 // Flat face in a 16-colour look: a shaded disc with sunglasses and a mouth.
@@ -121,23 +145,24 @@ void DrawBadge(QPainter& p, const TGrid& g, const QColor& light, const QColor& d
     body.setColorAt(1, dark);
     p.fillPath(Ellipse(inner), body);
     p.fillPath(Ellipse(g.Rect(3, 1.5, 10, 5.5)), QColor(255, 255, 255, 80));
-    p.fillPath(LetterK(g, 4.5, 3.5, 9, 2), Qt::white);
+    p.fillPath(LetterK(g, 4.5, 3.5, 9), Qt::white);
 }
 
 // The RQ set: a white outlined letter crossed by a coloured diagonal bar.
 void DrawCrossedMark(QPainter& p, const TGrid& g, bool letterH, const QColor& bar,
                      const QColor& barOutline) {
     const double outline = g.Width(1);
-    const QPainterPath letter = letterH ? LetterH(g, 2, 2, 12, 3) : LetterK(g, 3, 2, 12, 3);
+    const QPainterPath letter = letterH ? LetterH(g, 2, 2, 12) : LetterK(g, 2, 2, 12);
     FillOutlined(p, letter, Qt::white, Qt::black, outline);
-    FillOutlined(p, Bar(g, {1.5, 14.5}, {14.5, 1.5}, 3), bar, barOutline, outline);
+    FillOutlined(p, Bar(g, {6, 15.5}, {15.5, 6}, 2.5), bar, barOutline, outline);
 }
 
 } // namespace
 
 QPixmap Picture(std::string_view name, int size) {
     if (size < 1) return {};
-    const bool known = std::find(PictureNames.begin(), PictureNames.end(), name) != PictureNames.end();
+    const bool known =
+        std::find(PictureNames.begin(), PictureNames.end(), name) != PictureNames.end();
     if (!known) return {};
 
     QPixmap pixmap(size, size);

@@ -17,9 +17,14 @@ inline constexpr std::array<int, 3> TrayIconSizes{16, 22, 32};
 
 // SMILEYCONNECTED, SMILEYDISCONNECTED, XPSMILEYCONNECTED, XPSMILEYDISCONNECTED, ZCGREEN,
 // ZCGREENH, ZCRED, ZCREDH.
-inline constexpr std::array<std::string_view, 8> PictureNames{
-    "SMILEYCONNECTED", "SMILEYDISCONNECTED", "XPSMILEYCONNECTED", "XPSMILEYDISCONNECTED",
-    "ZCGREEN",         "ZCGREENH",           "ZCRED",             "ZCREDH"};
+inline constexpr std::array<std::string_view, 8> PictureNames{"SMILEYCONNECTED",
+                                                              "SMILEYDISCONNECTED",
+                                                              "XPSMILEYCONNECTED",
+                                                              "XPSMILEYDISCONNECTED",
+                                                              "ZCGREEN",
+                                                              "ZCGREENH",
+                                                              "ZCRED",
+                                                              "ZCREDH"};
 
 // A size x size picture on a transparent background; a null pixmap for an unknown name or a
 // size below 1.

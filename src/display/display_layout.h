@@ -94,6 +94,7 @@ public:
     // web service reads them under the view lock that is held around the refresh.
     const std::vector<std::string>& Captions() const { return Captions_; }
 
+    TFormatterList& Formatters() { return Formatters_; }
     TDisplayLayoutHooks& Hooks() { return Hooks_; }
     // Tests give a fixed desktop.
     void SetDesktopGeometry(std::function<TDesktopGeometry()> geometry);

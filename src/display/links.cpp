@@ -3,11 +3,10 @@
 #include "app/errors.h"
 #include "display/layout_text.h"
 #include "measure/codepage.h"
+#include "platform/text_file.h"
 #include "tags/formatter.h"
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 namespace keltrix {
@@ -55,11 +54,11 @@ std::string FirstQuoted(std::string_view text) {
     return std::string(text.substr(open + 1, close - open - 1));
 }
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    if (in.bad()) return std::nullopt;
+std::optional<std::vector<std::string>> ReadTextLines(const std::string& fileName,
+                                                     std::string* error) {
+    std::string bytes;
+    // Devices and pipes are refused: a link must not hang the window.
+    if (!platform::ReadTextFile(fileName, bytes, error)) return std::nullopt;
     if (const std::size_t zero = bytes.find('\0'); zero != std::string::npos) bytes.resize(zero);
     return SplitFormatLines(FileTextToUtf8(bytes));
 }
@@ -70,8 +69,9 @@ TFollowResult ResolveLink(std::string_view link) {
     const std::string spec = FirstQuoted(link);
     const std::string file = spec.substr(0, spec.find(','));
     if (!IsRegularFile(file)) return {{}, "Unable to follow link - Destination is missing\r\n" + spec};
-    const auto lines = ReadTextLines(file);
-    if (!lines) throw EInOutError("Cannot open file \"" + file + "\"");
+    std::string why;
+    const auto lines = ReadTextLines(file, &why);
+    if (!lines) throw EInOutError(why);
     const std::string lineText = GetField(spec, 2, ",");
     const std::int32_t number = StrToInt(lineText);
     if (number < 1 || static_cast<std::size_t>(number) > lines->size())

@@ -234,7 +234,7 @@ private:
         }
     }
 
-    const TDateTimeParts& Parts_;
+    const TDateTimeParts Parts_;
     const TDateLocale& Locale_;
 };
 

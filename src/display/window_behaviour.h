@@ -1,0 +1,183 @@
+#pragma once
+// The display window's appearance and placement and the commands of the menu's Layout
+// submenu: alignment, font, background colour or picture, transparency and translucency,
+// staying on top or pinned under every other window, dragging the window by its body, the
+// dragging handle, the placement lock and a fixed size. Every change is stored at once.
+
+#include "app/errors.h"
+#include "display/background_image.h"
+#include "display/colors.h"
+#include "display/prompts.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QPointer>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class QAction;
+class QActionGroup;
+class QLabel;
+class QMenu;
+class QWidget;
+
+namespace keltrix {
+
+class TDisplayLayout;
+class TRegistryStore;
+
+// Raised for an alpha value above 255; reaches the general error handler.
+KELTRIX_ERROR_CLASS(ERangeError, EKeltrixError);
+
+struct TWindowBehaviourHooks {
+    // Pause and restart the main timer around every prompt.
+    std::function<void()> Suspend;
+    std::function<void()> Resume;
+    // The format editor holds off the pinning while it is shown.
+    std::function<bool()> FormatEditorVisible;
+    // Tells the user once that the background picture cannot be loaded.
+    std::function<void(const std::string&)> ShowMessage;
+};
+
+// The text font as the settings keep it.
+struct TFontSpec {
+    std::string Name = "MS Sans Serif";
+    TColor Color = clWindowText;
+    std::int32_t Size = 8;      // points
+    std::int32_t Pitch = 0;     // 0 default, 1 variable, 2 fixed
+    std::uint8_t Style = 0;     // 1 bold, 2 italic, 4 underline, 8 strikeout
+};
+QFont ToQFont(const TFontSpec& spec);
+// Name, size, style and pitch of font into spec; the colour stays.
+void FromQFont(const QFont& font, TFontSpec& spec);
+
+class TWindowBehaviour : public QObject {
+public:
+    static constexpr int HandleSize = 20;
+    static constexpr const char* IdenticalColorsQuestion =
+        "The background and font colors are identical. Would you like to set the background "
+        "color to something else?";
+
+    // Attaches to the layout: every refresh hides the taskbar button and keeps the z-order
+    // through this object, and SetAlgn moves its dragging handle. Creates the handle on window.
+    TWindowBehaviour(QWidget* window, TDisplayLayout& layout, TRegistryStore& settings,
+                     TWindowBehaviourHooks hooks, TPrompts prompts);
+    TWindowBehaviour(QWidget* window, TDisplayLayout& layout, TRegistryStore& settings,
+                     TWindowBehaviourHooks hooks);
+    ~TWindowBehaviour() override;
+
+    // "Ali&gn" (Left, Center, Right), "&Font", "Background Color", "&Transparent Background",
+    // "Always &On Top", "Degree of &Alpha Transparency", "Loc&k Placement", "&Pin To Desktop",
+    // "Show Dragging Handle", "Set &Width and Height".
+    void FillLayoutMenu(QMenu* menu);
+
+    // Menu items, created with the object; the check marks are the settings' state.
+    QAction* Left1;
+    QAction* Center1;
+    QAction* Right1;
+    QAction* Font1;
+    QAction* Color1;
+    QAction* Transperant1;          // checkable
+    QAction* AlwaysOnTop1;          // checkable
+    QAction* DegreeofTransparency1;
+    QAction* LockPosition1;         // checkable
+    QAction* PinToDesktop1;         // checkable
+    QAction* ShowDraggingHandle1;   // checkable
+    QAction* SetFormWidth1;
+
+    // The commands. The toggles flip their own check mark, so they can be called directly.
+    void Center1Click(int tag); // the three alignment items: Left 0, Right 1, Center 2
+    void Font1Click();
+    void FontDialog1Apply(const TFontChoice& choice);
+    void Color1Click();
+    void Transperant1Click();
+    void AlwaysOnTop1Click();
+    void DegreeofTransparency1Click();
+    void LockPosition1Click();
+    void PinToDesktopClick();
+    void ShowDraggingHandle1Click();
+    void SetFormWidth1Click();
+
+    // Pushes the font to every label, keeps it readable on the window colour, sizes anew.
+    void Setfont();
+    // The colour key (window pixels of the window colour cut away) and the constant alpha.
+    void SetTrans();
+    void SetDragImage();
+    // The background from the settings: picture or colour. Also runs on every paint.
+    void SetBackDone();
+    // The z-order step at the end of every refresh (pinning).
+    void OverrideShowDesktop();
+    // Every refresh and the private message 0x402.
+    void HideTaskbarButton();
+
+    // Start-up, in the order the main window calls them.
+    void LoadAppearance(); // "Alpha", "AOT", "Trans", then the background
+    void LoadFont();       // the font values, or their defaults written
+    void LoadPosition(bool writeMissing); // "X", "Y"
+    void LoadAlign();      // "Align" with its item
+    void LoadPlacement();  // "PinToDesktop", "UseWindowing", "ShowDraggingHandle", "LockForm"
+    void LoadSize();       // "W", "H" fix the size
+    // Exit: the window values, then size (or its removal while auto-sizing) and position.
+    void SaveToReg();
+    void SaveSizeAndPosition();
+
+    TColor WindowColor() const { return WindowColor_; }
+    void SetWindowColor(TColor color);
+    const TFontSpec& FontSpec() const { return Font_; }
+    void SetFontSpec(const TFontSpec& spec); // window font and label colour, no Setfont
+    int Alpha() const { return Alpha_; }
+    void SetAlpha(int alpha) { Alpha_ = alpha; }
+    bool UseWindowing = false;
+    // False while one of the window's prompts is open; holds off the pinning.
+    bool NoDialogOpen() const { return DialogDepth_ == 0; }
+    QLabel* DragHandle() const { return Handle_; }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class TBand { Normal, Top, Bottom };
+    class TDialogHold;
+
+    void CreateActions();
+    void Toggle(QAction* action, void (TWindowBehaviour::*command)());
+    void EnterDialog();
+    void LeaveDialog();
+    void SetBand(TBand band);
+    void PlaceHandle();
+    void Watch(QObject* object);
+    bool IsCaption(QPoint windowPos) const;
+    bool MousePress(QWidget* widget, QMouseEvent* event);
+    void PaintBackground();
+    void ScheduleMask();
+    void UpdateMask();
+    void ShowImageFailure(const std::string& fileName, const std::string& why);
+
+    QWidget* Window_;
+    TDisplayLayout& Layout_;
+    TRegistryStore& Settings_;
+    TWindowBehaviourHooks Hooks_;
+    TPrompts Prompts_;
+    QActionGroup* AlignGroup_;
+    QLabel* Handle_;
+
+    TColor WindowColor_ = clWhite;
+    TFontSpec Font_;
+    int Alpha_ = 255;
+    int DialogDepth_ = 0;
+
+    // Moving by hand where the window manager cannot move the window itself.
+    bool Dragging_ = false;
+    QPoint DragFrom_;
+    QPoint WindowFrom_;
+
+    TBackgroundImage Background_;
+    bool ShowPicture_ = false;
+    std::string ReportedImage_;
+    bool MaskPending_ = false;
+    bool Rendering_ = false;
+};
+
+} // namespace keltrix

@@ -1,0 +1,17 @@
+#pragma once
+// The few desktop facts and requests Qt has no call for, asked of the X server directly.
+// Without X11 (Wayland, the offscreen platform) every call answers "no".
+
+#include <QWindow>
+
+namespace keltrix::x11 {
+
+// Asks the window manager to keep a shown window off the taskbar and the pager (Qt never sets
+// those states). False when there is no X11 display or the window already has both states.
+bool SkipTaskbar(WId window);
+
+// The desktop is the foreground window: the active window is of the desktop type, or there
+// is no active window. False without X11.
+bool DesktopIsForeground();
+
+} // namespace keltrix::x11

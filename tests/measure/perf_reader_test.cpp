@@ -1,0 +1,178 @@
+#include "measure/comma_text.h"
+#include "measure/perf_reader.h"
+#include "sample_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace keltrix {
+namespace {
+
+using test::ProcStat;
+using test::TSampleTree;
+
+class PerfReaderTest : public ::testing::Test {
+protected:
+    // One sample of the processor and process blocks, as the cycle runs them.
+    void Sample() {
+        Reader.BeginSample();
+        Reader.ProcessorBlock(Data);
+        Reader.ProcessBlock(Data);
+    }
+
+    TSampleTree Tree;
+    TPerfDataReader Reader{Tree.Root()};
+    TRawData Data{};
+};
+
+TEST_F(PerfReaderTest, ProcessorUsageFollowsTheIdleCounterAndKeepsItOnEqualStamps) {
+    // Against zero history: the share since boot.
+    Reader.ProcessorBlock(Data);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 20.0f);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[1], 10.0f);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[2], 30.0f);
+    EXPECT_EQ(Data.ProcUsage[3], 0.0f);
+
+    Tree.Apply("cpu/2"); // iowait counts as idle
+    Reader.ProcessorBlock(Data);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 37.5f);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[1], 25.0f);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[2], 50.0f);
+
+    Tree.Apply("cpu/3"); // the same moment again
+    Data.ProcUsage[0] = 99.0f;
+    Reader.ProcessorBlock(Data);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 99.0f);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[2], 50.0f);
+
+    // Idle throughout; processor 2's idle time ran ahead of the mean clock.
+    Tree.Apply("cpu/4");
+    Reader.ProcessorBlock(Data);
+    EXPECT_EQ(Data.ProcUsage[0], 0.0f);
+    EXPECT_EQ(Data.ProcUsage[2], 0.0f);
+}
+
+TEST_F(PerfReaderTest, ProcessorSlotsHoldTheFirstFourProcessors) {
+    Tree.Write("proc/stat", ProcStat(1, 25, 75));
+    Reader.ProcessorBlock(Data);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 25.0f);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[1], 25.0f);
+    EXPECT_EQ(Data.ProcUsage[2], 0.0f);
+    EXPECT_EQ(Data.ProcUsage[4], 0.0f);
+
+    TPerfDataReader six(Tree.Root());
+    TRawData d{};
+    Tree.Write("proc/stat", ProcStat(6, 40, 60));
+    six.ProcessorBlock(d);
+    for (int i = 0; i <= 4; ++i) EXPECT_FLOAT_EQ(d.ProcUsage[i], 40.0f) << i;
+}
+
+TEST_F(PerfReaderTest, TopProcessComparesWithTheStoredWholeNumberAndSkipsIdleAndTotal) {
+    Sample();
+    // No history yet: every share is negative.
+    EXPECT_EQ(Data.TopProcName.Get(), "");
+    EXPECT_EQ(Data.TopProcPercent, 0);
+
+    Tree.Apply("procs/2");
+    Sample();
+    // browser at 10.5 % is stored as 10, so editor at 10.25 % after it wins; IdleMon (50 %),
+    // my_Total (25 %) and the Idle instance never qualify.
+    EXPECT_EQ(Data.TopProcName.Get(), "(8)editor");
+    EXPECT_EQ(Data.TopProcPercent, 10);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 37.5f);
+
+    // One process ended: every later one moved up and has no history under its new key.
+    Tree.Remove("proc/100");
+    Tree.Apply("procs/3");
+    Reader.SetExclude("explorer");
+    Sample();
+    EXPECT_EQ(Data.TopProcName.Get(), "");
+    EXPECT_EQ(Data.TopProcPercent, 0);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 37.5f);
+}
+
+TEST_F(PerfReaderTest, ExcludedProcessesLowerTheTotal) {
+    struct TCase {
+        const char* Exclude;
+        float Total;
+    };
+    // explorer 7.5 %, Xorg 2 % of a total of 37.5 %.
+    const TCase cases[] = {{"explorer", 30.0f},       {"X", 28.0f}, // every key with an x, any case
+                           {"explorer,plor", 22.5f}, // matched twice, subtracted twice
+                           {"\" Explorer \"", 30.0f}, {",", 37.5f}, // empty entries match nothing
+                           {"(12)", 30.0f},    // the position is part of the key
+                           {"IdleMon", 0.0f}}; // 50 %: the total stops at 0
+    for (const TCase& c : cases) {
+        TSampleTree tree;
+        TPerfDataReader reader(tree.Root());
+        TRawData data{};
+        reader.SetExclude(c.Exclude);
+        reader.BeginSample();
+        reader.ProcessorBlock(data);
+        reader.ProcessBlock(data);
+        tree.Apply("procs/2");
+        reader.BeginSample();
+        reader.ProcessorBlock(data);
+        reader.ProcessBlock(data);
+        EXPECT_FLOAT_EQ(data.ProcUsage[0], c.Total) << c.Exclude;
+    }
+}
+
+TEST_F(PerfReaderTest, ProcessBlockNeedsAProcessorSpanOfThisSample) {
+    Sample();
+    Tree.Apply("procs/2");
+    // Without the processor block the count of this sample is 0: nothing happens.
+    Reader.BeginSample();
+    Data.TopProcPercent = 77;
+    Reader.ProcessBlock(Data);
+    EXPECT_EQ(Data.TopProcPercent, 77);
+}
+
+TEST_F(PerfReaderTest, SizeHintsGrowToTheSnapshotAndResetToOneKilobyte) {
+    Sample();
+    Sample();
+    const std::int32_t hint = Reader.SizeHint("230");
+    EXPECT_GT(hint, 1024);
+    EXPECT_EQ(hint % 1024, 0) << "grown in steps of 1024 from the size asked for";
+    Reader.ResetSizeHints();
+    EXPECT_EQ(Reader.SizeHint("230"), 1024);
+    EXPECT_EQ(Reader.SizeHint("238"), 1024);
+}
+
+TEST_F(PerfReaderTest, UptimeThreadsAndProcesses) {
+    Reader.UptimeBlock(Data);
+    EXPECT_EQ(Data.Uptime, 3153);
+    EXPECT_EQ(Data.Threads, 131);
+    EXPECT_EQ(Data.Processes, 14);
+
+    Tree.Apply("threads_many");
+    Reader.UptimeBlock(Data);
+    EXPECT_EQ(Data.Threads, 32767) << "40000 threads do not fit the field";
+}
+
+TEST_F(PerfReaderTest, AMissingSourceLeavesTheFieldsAndSaysWhy) {
+    Tree.Remove("proc/stat");
+    Data.ProcUsage[0] = 12.0f;
+    Reader.ProcessorBlock(Data);
+    EXPECT_EQ(Data.ProcUsage[0], 12.0f);
+    EXPECT_NE(Reader.LastProblem().find("stat"), std::string::npos) << Reader.LastProblem();
+}
+
+TEST(CommaText, SplitsLikeTheSettingsList) {
+    using V = std::vector<std::string>;
+    EXPECT_EQ(SplitCommaText("a, b c"), (V{"a", "b", "c"}));
+    EXPECT_EQ(SplitCommaText("  a,,b"), (V{"a", "", "b"}));
+    EXPECT_EQ(SplitCommaText("a,"), (V{"a", ""}));
+    EXPECT_EQ(SplitCommaText("a, "), (V{"a"}));
+    EXPECT_EQ(SplitCommaText("\"my app, v2\",\"say \"\"hi\"\"\""), (V{"my app, v2", "say \"hi\""}));
+    EXPECT_EQ(SplitCommaText("\"open"), (V{"open"}));
+    EXPECT_EQ(SplitCommaText(std::string_view("a\0b", 3)), (V{"a"}));
+    EXPECT_TRUE(SplitCommaText("").empty());
+    EXPECT_TRUE(SplitCommaText(" \t ").empty());
+    EXPECT_EQ(TrimBlanks(" \t x y\r\n"), "x y");
+}
+
+} // namespace
+} // namespace keltrix
