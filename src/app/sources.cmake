@@ -13,7 +13,11 @@ set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp
     src/app/keltrix_main.cpp
     src/app/main_timer.cpp
+    src/app/dialogs.cpp
     src/app/vistrand_display.cpp
+    src/app/startup.cpp
+    src/app/shutdown.cpp
+    src/app/commands.cpp
     src/app/tray_icon.cpp src/app/tray_pictures.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

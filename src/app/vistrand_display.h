@@ -1,8 +1,8 @@
 #pragma once
-// The main window: owns every subsystem for the run and carries the menu commands.
+// The main window: the hub that owns every subsystem for the run. Menu handlers keep their
+// given names and forward to the subsystem that carries the work.
 
-#include "app/startup_switches.h"
-#include "measure/raw_data.h"
+#include "app/monitor_core.h"
 
 #include <QMenu>
 #include <QWidget>
@@ -18,7 +18,11 @@ namespace keltrix {
 
 class TSmartLog;
 class TRegistryStore;
-class TFormatter;
+class TSamplingCycle;
+class TMainTimer;
+class TDisplayLayout;
+class TWindowBehaviour;
+class TTrayIcon;
 namespace platform {
 class TNamedEvent;
 }
@@ -29,43 +33,77 @@ public:
     TVistrandDisplay(std::vector<std::string> args, std::unique_ptr<TRegistryStore> store);
     ~TVistrandDisplay() override;
 
-    // The general error handler (ApplicationEvents1Exception).
+    // The general error handler.
     void ApplicationEvents1Exception(const std::string& className, const std::string& message);
-    void ShowBalloonTips(const std::string& title, const std::string& text, bool error = false);
+    // kind: 16 no icon (start-up notes), 3 error.
+    void ShowBalloonTips(const std::string& text, const std::string& title, int kind);
 
-    TRawDataShell& RawData() { return *RawData_; }
-    const TStartupSwitches& Switches() const { return Switches_; }
+    TRawDataShell& RawData() { return *Core_.RawData; }
 
 public slots:
     void Exit1Click();
-    // Brings the tray icon back when a second start was refused.
     void ReTray();
     void SaveadvDebugFile1Click();
+    void UpdateInterval1Click();
+    void LongestUptime1Click();
+    void AverageUptime1Click();
+    void WipeRegistrySettings1Click();
+    void Bypassconfirm1Click();
+    void EditStartupParameter1Click();
+    void ExcludeProcessfromPercentage1Click();
+    void Help1Click();
+    void About1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    // Start-up, in the order of its steps.
     void FormCreate(const std::vector<std::string>& args);
     void SetUpAdvancedLog();
-    void BuildMenu();
+    void ReadWindowSettings();
+    void ReadFontSettings();
+    void ReadPosition();
+    void ApplyStoredPosition();
+    void ReadServiceSettings();
+    void CreateSamplingCycle();
+    void ReadLateSettings();
+    void StartMainTimer();
     void WatchSecondStarts();
     void WatchExitSignals();
+    void ShowStartupMessages();
+
+    void BuildMenu();
+    static bool HelpFileExists();
+    void Timer1Timer();
+    void GetInfo(bool force);
     void RefreshScreen();
+    void SamplingFailed(const std::string& className, const std::string& message,
+                        const std::vector<std::string>& bugReport);
+    // Window values written at exit and when a config set is saved.
+    void SaveToReg();
+    std::int64_t CurrentUptime() const;
+    // Brackets a prompt: the main timer paused, the pin-to-desktop order held.
+    template <class F> auto Prompt(F&& body);
 
     std::unique_ptr<TRegistryStore> Settings_;
+    TMonitorCore Core_;
     std::unique_ptr<TSmartLog> SmartLog_;
-    std::unique_ptr<TRawDataShell> RawData_;
-    std::vector<std::unique_ptr<TFormatter>> Formatters_;
+    std::unique_ptr<TSamplingCycle> Sampling_;
+    std::unique_ptr<TMainTimer> Timer_;
     std::unique_ptr<platform::TNamedEvent> SecondStart_;
-    TStartupSwitches Switches_;
-    std::string FormatString_;
-    QLabel* Label_ = nullptr;
-    QMenu PopupMenu1;
-    QAction* SaveadvDebugFile1 = nullptr;
-    QAction* Exit1 = nullptr;
+    std::vector<QLabel*> Labels_;
+
+    bool Bypass_ = false; // "Bypass confirm"
     bool Exiting_ = false;
+
+    QMenu PopupMenu1;
+    QAction* UptimeStats1 = nullptr;
+    QAction* WipeRegistrySettings1 = nullptr;
+    QAction* Bypassconfirm1 = nullptr;
+    QAction* SaveadvDebugFile1 = nullptr;
+    QAction* Help1 = nullptr;
 };
 
 } // namespace keltrix

@@ -22,6 +22,23 @@ void Call(const std::function<void()>& hook) {
     if (hook) hook();
 }
 
+// The outermost apply or refresh remembers the right edge until it is done.
+class TRightEdgeHold {
+public:
+    TRightEdgeHold(std::optional<int>& edge, int now) : Edge_(edge), Own_(!edge) {
+        if (Own_) Edge_ = now;
+    }
+    ~TRightEdgeHold() {
+        if (Own_) Edge_.reset();
+    }
+    TRightEdgeHold(const TRightEdgeHold&) = delete;
+    TRightEdgeHold& operator=(const TRightEdgeHold&) = delete;
+
+private:
+    std::optional<int>& Edge_;
+    bool Own_;
+};
+
 } // namespace
 
 TDesktopGeometry ScreenDesktopGeometry() {
@@ -61,6 +78,7 @@ void TDisplayLayout::ClearLabels() {
 
 void TDisplayLayout::SetFromString(const std::string& formatString) {
     LogAdd("SetFromString");
+    const TRightEdgeHold edge(RightEdge_, RightEdge());
     Call(Hooks_.Suspend);
     try {
         ClearLabels();
@@ -106,6 +124,7 @@ void TDisplayLayout::RefreshScreen() {
     LogAdd("RefreshScreen");
     Call(Hooks_.HideTaskbarButton);
     AdjustToScreen();
+    const TRightEdgeHold edge(RightEdge_, RightEdge());
     bool wasBlank = false;
     Captions_.resize(Labels_.size());
     for (std::size_t i = 0; i < Labels_.size(); ++i) {
@@ -129,12 +148,18 @@ void TDisplayLayout::AdjustToScreen() {
     const TWindowRect after =
         AdjustToDesktop(ScreenAdjust, before, {desktop.Virtual.width(), desktop.Virtual.height()},
                         {desktop.WorkArea.width(), desktop.WorkArea.height()});
-    if (after != before) Window_->move(after.Left, after.Top);
+    if (after == before) return;
+    Window_->move(after.Left, after.Top);
+    if (RightEdge_) RightEdge_ = RightEdge();
+}
+
+int TDisplayLayout::RightEdge() const {
+    return Window_->x() + Window_->width();
 }
 
 void TDisplayLayout::SetSize() {
     LogAdd("SetSize");
-    const int right = Window_->x() + Window_->width();
+    const int right = RightEdge_.value_or(RightEdge());
     int y = 2;
     const int pitch = Labels_.empty() ? 0 : Labels_.front()->CurHeight();
     int widest = 0;

@@ -11,6 +11,7 @@
 #include <QRect>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -102,6 +103,7 @@ public:
 private:
     void ClearLabels();
     void AdjustToScreen();
+    int RightEdge() const;
 
     QWidget* Window_;
     TFormatterList& Formatters_;
@@ -115,6 +117,9 @@ private:
     int Alignment_ = 0;
     TColor FontColor_ = clWindowText;
     QPointer<QWidget> DragHandle_;
+    // The right edge before new captions widened the window (labels widen it as they take
+    // their text, keeping the left edge): the edge a right-aligned window keeps.
+    std::optional<int> RightEdge_;
 };
 
 } // namespace keltrix

@@ -22,19 +22,6 @@
 
 namespace keltrix {
 
-// Holds off the pinning and pauses the main timer while a prompt is open; prompts opened
-// from prompts (the colour question of Setfont) share the outer hold.
-class TWindowBehaviour::TDialogHold {
-public:
-    explicit TDialogHold(TWindowBehaviour& owner) : Owner_(owner) { Owner_.EnterDialog(); }
-    ~TDialogHold() { Owner_.LeaveDialog(); }
-    TDialogHold(const TDialogHold&) = delete;
-    TDialogHold& operator=(const TDialogHold&) = delete;
-
-private:
-    TWindowBehaviour& Owner_;
-};
-
 TWindowBehaviour::TWindowBehaviour(QWidget* window, TDisplayLayout& layout,
                                    TRegistryStore& settings, TWindowBehaviourHooks hooks)
     : TWindowBehaviour(window, layout, settings, std::move(hooks), QtPrompts(window)) {}

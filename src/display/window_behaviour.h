@@ -21,6 +21,7 @@ class QAction;
 class QActionGroup;
 class QLabel;
 class QMenu;
+class QMouseEvent;
 class QWidget;
 
 namespace keltrix {
@@ -139,7 +140,19 @@ protected:
 
 private:
     enum class TBand { Normal, Top, Bottom };
-    class TDialogHold;
+
+    // Holds off the pinning and pauses the main timer while a prompt is open; prompts opened
+    // from prompts (the colour question of Setfont) share the outer hold.
+    class TDialogHold {
+    public:
+        explicit TDialogHold(TWindowBehaviour& owner) : Owner_(owner) { Owner_.EnterDialog(); }
+        ~TDialogHold() { Owner_.LeaveDialog(); }
+        TDialogHold(const TDialogHold&) = delete;
+        TDialogHold& operator=(const TDialogHold&) = delete;
+
+    private:
+        TWindowBehaviour& Owner_;
+    };
 
     void CreateActions();
     void Toggle(QAction* action, void (TWindowBehaviour::*command)());

@@ -5,9 +5,11 @@
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "display/x11_desktop.h"
+#include "settings/registry_store.h"
 
 #include <QAction>
 #include <QChildEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>

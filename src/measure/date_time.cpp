@@ -55,11 +55,13 @@ TDateTimeParts DecodeDateTime(double value) {
     TDateTimeParts parts;
     // Keeps the millisecond count far inside the int64 range.
     if (!std::isfinite(value) || value <= MinDateTime - 1 || value >= EndDateTime) return parts;
-    const auto ms = static_cast<std::int64_t>(std::nearbyint(value * static_cast<double>(MsPerDay)));
+    const auto ms =
+        static_cast<std::int64_t>(std::nearbyint(value * static_cast<double>(MsPerDay)));
     const std::int64_t magnitude = std::llabs(ms);
     const std::int64_t date = ms < 0 ? -(magnitude / MsPerDay) : magnitude / MsPerDay;
     std::int64_t time = magnitude % MsPerDay;
-    if (date < static_cast<std::int64_t>(MinDateTime) || date >= static_cast<std::int64_t>(EndDateTime))
+    if (date < static_cast<std::int64_t>(MinDateTime) ||
+        date >= static_cast<std::int64_t>(EndDateTime))
         return parts;
 
     parts.Valid = true;
@@ -75,8 +77,8 @@ TDateTimeParts DecodeDateTime(double value) {
     return parts;
 }
 
-std::optional<double> EncodeDateTime(int year, int month, int day, int hour, int minute,
-                                     int second, int millisecond) {
+std::optional<double> EncodeDateTime(int year, int month, int day, int hour, int minute, int second,
+                                     int millisecond) {
     if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 ||
         day > DaysInMonth(year, month))
         return std::nullopt;
@@ -95,9 +97,9 @@ double ToDateTime(std::chrono::system_clock::time_point time) {
     const auto t = static_cast<std::time_t>(seconds);
     std::tm local{};
     if (!localtime_r(&t, &local)) return 0;
-    const std::int64_t date = DaysFromCivil(std::int64_t{local.tm_year} + 1900, local.tm_mon + 1,
-                                            local.tm_mday) +
-                              static_cast<std::int64_t>(UnixEpochDateTime);
+    const std::int64_t date =
+        DaysFromCivil(std::int64_t{local.tm_year} + 1900, local.tm_mon + 1, local.tm_mday) +
+        static_cast<std::int64_t>(UnixEpochDateTime);
     // A leap second shows as the last second of its minute.
     const int second = local.tm_sec > 59 ? 59 : local.tm_sec;
     const std::int64_t msOfDay =

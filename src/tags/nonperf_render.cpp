@@ -79,13 +79,14 @@ std::string Words(std::string_view text, std::int32_t count) {
     std::vector<std::string_view> words;
     for (std::size_t start = 0;;) {
         const std::size_t blank = text.find(' ', start);
-        words.push_back(text.substr(start, blank == std::string_view::npos ? blank : blank - start));
+        words.push_back(
+            text.substr(start, blank == std::string_view::npos ? blank : blank - start));
         if (blank == std::string_view::npos) break;
         start = blank + 1;
     }
     if (count <= 1) return std::string(words.front());
-    const std::int64_t wanted = std::min<std::int64_t>(
-        count, static_cast<std::int64_t>(words.size()) + MaxMissingWords);
+    const std::int64_t wanted =
+        std::min<std::int64_t>(count, static_cast<std::int64_t>(words.size()) + MaxMissingWords);
     std::string out;
     for (std::int64_t i = 0; i < wanted; ++i) {
         if (i < static_cast<std::int64_t>(words.size())) out += words[static_cast<std::size_t>(i)];

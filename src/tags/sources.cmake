@@ -1,5 +1,6 @@
 set(KELTRIX_TAGS_SOURCES
     src/tags/battery_format.cpp
+    src/tags/date_locale.cpp
     src/tags/date_time_format.cpp
     src/tags/duration_format.cpp
     src/tags/formatter.cpp

@@ -17,7 +17,7 @@ namespace {
 TDateLocale German() {
     TDateLocale l;
     l.ShortDayNames = {"So", "Mo", "Di", "Mi", "Do", "Fr", "Sa"};
-    l.LongDayNames = {"Sonntag",  "Montag",  "Dienstag", "Mittwoch",
+    l.LongDayNames = {"Sonntag",    "Montag",  "Dienstag", "Mittwoch",
                       "Donnerstag", "Freitag", "Samstag"};
     l.ShortMonthNames = {"Jan", "Feb", "M\xC3\xA4r", "Apr", "Mai", "Jun",
                          "Jul", "Aug", "Sep",        "Okt", "Nov", "Dez"};
@@ -135,15 +135,13 @@ TEST_F(DateTimePatternTest, EpochHalvesAndRounding) {
     EXPECT_EQ(En("yyyy-mm-dd hh:nn", -0.5), "1899-12-30 12:00");
     // Rounded to the millisecond before splitting, so nothing shows 24:00 or 60 seconds.
     EXPECT_EQ(En("yyyy-mm-dd hh:nn:ss", At(2004, 3, 6) - 1e-10), "2004-03-06 00:00:00");
-    EXPECT_EQ(En("hh:nn:ss.zzz", At(2004, 3, 5, 14, 7, 9, 999) + 0.0006 / 86400),
-              "14:07:10.000");
+    EXPECT_EQ(En("hh:nn:ss.zzz", At(2004, 3, 5, 14, 7, 9, 999) + 0.0006 / 86400), "14:07:10.000");
     EXPECT_EQ(En("d/m/yyyy", At(2000, 2, 29)), "29/2/2000");
 }
 
 TEST_F(DateTimePatternTest, ValuesWithoutADateShowZeros) {
     for (double bad : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300, -693594.0, 2958466.0})
-        EXPECT_EQ(En("yyyy/mm/dd hh:nn [mmm dddd] c", bad), "0000/00/00 00:00 [ ] 0/0/0000")
-            << bad;
+        EXPECT_EQ(En("yyyy/mm/dd hh:nn [mmm dddd] c", bad), "0000/00/00 00:00 [ ] 0/0/0000") << bad;
     EXPECT_EQ(En("yyyy-mm-dd", -693593.0), "0001-01-01");
     EXPECT_EQ(En("yyyy-mm-dd hh:nn", 2958465.999), "9999-12-31 23:58");
 }
@@ -202,9 +200,8 @@ TEST(DateLocaleFromLangInfo, GermanInLatin1) {
 
 TEST(DateLocaleFromLangInfo, OddFormatsStillRenderRight) {
     // Time pieces inside the date-and-time format leave one separator behind.
-    TDateLocale l = FromItems({{D_FMT, "%Y-%m-%d"},
-                               {T_FMT, "%Hh%M"},
-                               {D_T_FMT, "%a %b %e %H:%M:%S %Y"}});
+    TDateLocale l =
+        FromItems({{D_FMT, "%Y-%m-%d"}, {T_FMT, "%Hh%M"}, {D_T_FMT, "%a %b %e %H:%M:%S %Y"}});
     EXPECT_EQ(l.DateSeparator, "-");
     EXPECT_EQ(l.LongDateFormat, "ddd mmm d yyyy");
     EXPECT_EQ(l.TimeSeparator, ":"); // a letter is no separator
@@ -212,7 +209,8 @@ TEST(DateLocaleFromLangInfo, OddFormatsStillRenderRight) {
 
     l = FromItems({{D_FMT, "%Y\xE5\xB9\xB4%-m/%e'%y"}, {T_FMT, "%H.%M.%S"}});
     EXPECT_EQ(l.TimeSeparator, ".");
-    EXPECT_EQ(FormatDateTime("ddddd tt t", Sample, l), "2004\xE5\xB9\xB4" "3/5'04 14.07.09 14.07");
+    EXPECT_EQ(FormatDateTime("ddddd tt t", Sample, l), "2004\xE5\xB9\xB4"
+                                                       "3/5'04 14.07.09 14.07");
 }
 
 TEST(DateLocaleFromLangInfo, ReadsTheCLocale) {

@@ -113,6 +113,19 @@ TEST_F(TagRenderTest, PageFileAndMemory) {
     EXPECT_EQ(Render("<NAME=PageTotal>"), "4095");
 }
 
+TEST_F(TagRenderTest, MemoryBeyondFourGibibytesInScaledUnits) {
+    // 64 GiB of RAM, 48 GiB free, 72 GiB commit limit with 56 GiB left, in units of 32 bytes.
+    Data.Unused[0] = 5;
+    Data.RAMTotal = 64 * (1u << 25);
+    Data.RAMFree = 48 * (1u << 25);
+    Data.PageTotal = 72 * (1u << 25);
+    Data.PageFree = 56 * (1u << 25);
+    EXPECT_EQ(Render("<NAME=RAMTotal>|<NAME=RAMFree DIV=1024>"), "65536|48");
+    EXPECT_EQ(Render("<NAME=RAMUsed DIV=1024>|<NAME=RAMUsed FORMAT=\"%\">"), "16|25");
+    EXPECT_EQ(Render("<NAME=PageTotal DIV=1024>|<NAME=PageUsed DIV=1024>"), "8|16");
+    EXPECT_EQ(Render("<NAME=PageFree FORMAT=\"%\" DECIMAL>"), "77.78");
+}
+
 TEST_F(TagRenderTest, BatteryStates) {
     auto& power = Data.Power;
     const std::pair<std::uint8_t, const char*> sources[] = {

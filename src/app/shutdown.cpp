@@ -1,0 +1,62 @@
+// The orderly exit: what is saved, what is released, in its fixed order.
+#include "app/main_timer.h"
+#include "app/smartlog.h"
+#include "app/vistrand_display.h"
+#include "measure/sampling_cycle.h"
+#include "settings/registry_store.h"
+#include "settings/settings_key.h"
+#include "settings/uptime_stats.h"
+
+#include <QCoreApplication>
+
+#include <cstdio>
+
+namespace keltrix {
+
+std::int64_t TVistrandDisplay::CurrentUptime() const {
+    return Core_.RawData ? Core_.RawData->Data().Uptime : 0;
+}
+
+void TVistrandDisplay::SaveToReg() {
+    Settings_->WriteInteger("X", pos().x());
+    Settings_->WriteInteger("Y", pos().y());
+    Settings_->WriteInteger("H", height());
+    Settings_->WriteInteger("W", width());
+}
+
+void TVistrandDisplay::Exit1Click() {
+    if (Exiting_) return;
+    Exiting_ = true;
+    LogAdd("Exit1Click");
+    try {
+        SaveToReg();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "keltrix: settings not saved: %s\n", e.what());
+    }
+    // From here on nothing may stop the exit.
+    try {
+        Timer_->Suspend();
+        if (WipeRegistrySettings1->isChecked()) {
+            const std::string key = Core_.Switches.ClientMode
+                                        ? ClientSettingsKey(Core_.Switches.ClientHost,
+                                                            Core_.Switches.ClientPort)
+                                        : std::string(SettingsKeyPath);
+            Settings_->CloseKey();
+            Settings_->DeleteKey(key);
+        } else {
+            // The window sizes itself to its lines.
+            Settings_->DeleteValue("W");
+            Settings_->DeleteValue("H");
+            Settings_->WriteInteger("X", pos().x());
+            Settings_->WriteInteger("Y", pos().y());
+            RecordExitUptime(*Settings_, CurrentUptime());
+        }
+        Settings_->CloseKey();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "keltrix: during exit: %s\n", e.what());
+    }
+    Sampling_.reset();
+    QCoreApplication::quit();
+}
+
+} // namespace keltrix

@@ -1,0 +1,131 @@
+# The tray icon docks in a real XEmbed tray (trayer), opens the menu on a right click, and
+# comes back when the tray restarts, when a second start asks for it and when the tray only
+# appears after the program.
+source "$(dirname "$0")/lib.sh"
+
+command -v trayer >/dev/null || fail "trayer is not installed"
+
+TRAYER_PID=
+# The window trayer docks icons into ("panel", class "trayer").
+tray_panel() {
+    xwininfo -root -tree 2>/dev/null |
+        awk '$2 == "\"panel\":" && /"trayer"/ { print $1; found = 1; exit } END { exit !found }'
+}
+start_trayer() {
+    trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
+        >>"$TESTROOT/trayer.log" 2>&1 &
+    TRAYER_PID=$!
+    PIDS+=("$TRAYER_PID")
+    for _ in $(seq 100); do tray_panel >/dev/null && return 0; sleep 0.1; done
+    fail "trayer shows no panel"
+}
+stop_trayer() {
+    kill "$TRAYER_PID"
+    wait_for_exit "$TRAYER_PID" || fail "trayer did not stop"
+    for _ in $(seq 50); do tray_panel >/dev/null || break; sleep 0.1; done
+    # Longer than the program's look at the tray, so the restart cannot slip between two.
+    sleep 2
+}
+
+# Prints the window of process $1 that sits inside the tray panel.
+docked_icon() {
+    local panel inside w
+    panel=$(tray_panel) || return 1
+    inside=$(xwininfo -id "$panel" -tree | awk '$1 ~ /^0x/ { print $1 }')
+    for w in $(xdotool search --pid "$1" 2>/dev/null); do
+        w=$(printf '0x%x' "$w")
+        if grep -qx "$w" <<<"$inside"; then
+            echo "$w"
+            return 0
+        fi
+    done
+    return 1
+}
+wait_docked() {
+    local t=${2:-10}
+    for _ in $(seq $((t * 10))); do docked_icon "$1" >/dev/null && return 0; sleep 0.1; done
+    return 1
+}
+# A visible pop-up menu window of process $1.
+menu_open() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q POPUP_MENU && return 0
+    done
+    return 1
+}
+wait_menu() {
+    for _ in $(seq 50); do menu_open "$1" && return 0; sleep 0.1; done
+    return 1
+}
+start_monitor() {
+    start_keltrix "$@"
+    wait_for_window "$LAST_PID" KeltrixBeta || fail "keltrix $* shows no window"
+}
+stop_monitor() {
+    kill -TERM "$1"
+    wait_for_exit "$1" || fail "SIGTERM did not end $1"
+}
+
+# 1. Docking and the menu.
+start_trayer
+start_monitor -advdebug
+main=$LAST_PID
+wait_docked "$main" || fail "the icon did not dock in the tray"
+pass "the icon docks"
+
+icon=$(docked_icon "$main")
+read -r x y < <(xwininfo -id "$icon" |
+    awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')
+menu_open "$main" && fail "a menu is open before the click"
+xdotool mousemove --sync $((x + 8)) $((y + 8)) click 3
+wait_menu "$main" || fail "a right click on the icon opens no menu"
+xdotool key Escape
+for _ in $(seq 30); do menu_open "$main" || break; sleep 0.1; done
+menu_open "$main" && fail "the menu did not close"
+pass "a right click opens the menu"
+
+# 2. The tray host restarts.
+stop_trayer
+docked_icon "$main" >/dev/null && fail "docked without a tray"
+start_trayer
+wait_docked "$main" || fail "the icon did not come back after the tray restarted"
+pass "the icon comes back when the tray restarts"
+
+stop_monitor "$main"
+log=$XDG_DATA_HOME/keltrix/SmartLog.log
+[ -f "$log" ] || fail "no advanced log written at exit"
+grep -q 'IconTray' "$log" || { cat "$log"; fail "the right click was not logged"; }
+grep -q 'TaskBarWndProc' "$log" || { cat "$log"; fail "the tray restart was not logged"; }
+pass "the click and the tray restart are in the advanced log"
+
+# 3. "-h" keeps the icon out of the tray until the tray restarts.
+start_monitor -h
+hidden=$LAST_PID
+sleep 2
+docked_icon "$hidden" >/dev/null && fail "-h docked the icon"
+stop_trayer
+start_trayer
+wait_docked "$hidden" || fail "a tray restart did not bring back the icon left out by -h"
+pass "-h leaves the icon out; a tray restart brings it back"
+stop_monitor "$hidden"
+
+# 4. A second start brings the icon back.
+start_monitor -h
+hidden=$LAST_PID
+sleep 2
+docked_icon "$hidden" >/dev/null && fail "-h docked the icon"
+timeout 10 "$KELTRIX" || fail "the refused start did not exit cleanly"
+wait_docked "$hidden" || fail "a second start did not bring back the icon"
+pass "a second start brings the icon back"
+stop_monitor "$hidden"
+
+# 5. The tray appears only after the program.
+stop_trayer
+start_monitor
+late=$LAST_PID
+sleep 1
+start_trayer
+wait_docked "$late" || fail "the icon did not dock in a tray that started later"
+pass "the icon docks in a tray that starts after the program"
+stop_monitor "$late"
