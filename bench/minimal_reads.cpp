@@ -6,9 +6,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cstdio>
 #include <dirent.h>
 #include <fcntl.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -39,18 +41,32 @@ long ReadEveryProcess() {
     return total;
 }
 
+long ReadAll() {
+    long bytes = ReadFile("/proc/stat");
+    bytes += ReadEveryProcess();
+    bytes += ReadFile("/proc/net/dev");
+    bytes += ReadFile("/proc/meminfo");
+    bytes += ReadFile("/proc/loadavg");
+    bytes += ReadFile("/proc/uptime");
+    return bytes;
+}
+
 void BM_MinimalReads(benchmark::State& state) {
-    for (auto _ : state) {
-        long bytes = ReadFile("/proc/stat");
-        bytes += ReadEveryProcess();
-        bytes += ReadFile("/proc/net/dev");
-        bytes += ReadFile("/proc/meminfo");
-        bytes += ReadFile("/proc/loadavg");
-        bytes += ReadFile("/proc/uptime");
-        benchmark::DoNotOptimize(bytes);
-    }
+    for (auto _ : state) benchmark::DoNotOptimize(ReadAll());
 }
 BENCHMARK(BM_MinimalReads)->Unit(benchmark::kMicrosecond);
+
+// With the untimed pause of bench_sampling's all-blocks sample between reads, so caches and
+// processor clocks start from the same state in both.
+void BM_MinimalReadsAfterPause(benchmark::State& state) {
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::this_thread::sleep_for(std::chrono::milliseconds(11));
+        state.ResumeTiming();
+        benchmark::DoNotOptimize(ReadAll());
+    }
+}
+BENCHMARK(BM_MinimalReadsAfterPause)->Unit(benchmark::kMicrosecond)->Iterations(300);
 
 // The process files alone: the bulk of a sample that shows the busiest process.
 void BM_MinimalProcessReads(benchmark::State& state) {

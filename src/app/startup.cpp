@@ -44,7 +44,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
 
     Core_.CreateRecordAndFormatters();
     Core_.RawData->OnData = [this](TRawDataShell&) { RefreshScreen(); };
-    CreateSamplingCycle();
+    if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
     Core_.ReadFormatString();
     ReadLateSettings();
 

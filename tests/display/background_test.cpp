@@ -24,7 +24,7 @@ bool Near(QRgb a, QColor b, int tolerance = 12) {
 } // namespace
 
 TEST(BackgroundImage, JpegGoesThroughLibjpegAndBrokenFilesFailQuietly) {
-    testing::TTempFolder temp;
+    displaytest::TTempFolder temp;
     const std::string jpeg = temp.File("back.JPG");
     ASSERT_TRUE(Filled({40, 30}, QColor(200, 30, 30)).save(QString::fromStdString(jpeg), "JPEG"));
     EXPECT_TRUE(IsJpegName(jpeg));
@@ -39,11 +39,11 @@ TEST(BackgroundImage, JpegGoesThroughLibjpegAndBrokenFilesFailQuietly) {
     EXPECT_TRUE(Near(image.pixel(20, 15), QColor(200, 30, 30)));
 
     // Cut short, and not a JPEG at all: an error each, and the process goes on.
-    const std::string bytes = testing::ReadFile(jpeg);
-    testing::WriteFile(temp.File("cut.jpg"), bytes.substr(0, bytes.size() / 3));
+    const std::string bytes = displaytest::ReadFile(jpeg);
+    displaytest::WriteFile(temp.File("cut.jpg"), bytes.substr(0, bytes.size() / 3));
     // Cut short is only a warning to libjpeg: the missing rows come out grey.
     EXPECT_EQ(LoadJpegFile(temp.File("cut.jpg"), &error).size(), QSize(40, 30));
-    testing::WriteFile(temp.File("text.jpg"), "not a picture");
+    displaytest::WriteFile(temp.File("text.jpg"), "not a picture");
     EXPECT_TRUE(LoadJpegFile(temp.File("text.jpg"), &error).isNull());
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(LoadJpegFile(temp.File("none.jpg"), &error).isNull());
@@ -51,12 +51,12 @@ TEST(BackgroundImage, JpegGoesThroughLibjpegAndBrokenFilesFailQuietly) {
     TBackgroundImage cache;
     EXPECT_FALSE(cache.Load(jpeg).isNull());
     EXPECT_EQ(cache.Scaled({80, 60}).size(), QSize(80, 60));
-    testing::WriteFile(jpeg, "changed");
+    displaytest::WriteFile(jpeg, "changed");
     EXPECT_TRUE(cache.Load(jpeg).isNull());
     EXPECT_FALSE(cache.Error().empty());
 }
 
-class Background : public testing::DisplayFixture {
+class Background : public displaytest::DisplayFixture {
 protected:
     Background() {
         TWindowBehaviourHooks hooks;

@@ -17,7 +17,7 @@
 #include <fstream>
 #include <sstream>
 
-namespace keltrix::testing {
+namespace keltrix::displaytest {
 
 class TTempFolder {
 public:
@@ -95,4 +95,4 @@ protected:
     std::vector<std::string> Messages;
 };
 
-} // namespace keltrix::testing
+} // namespace keltrix::displaytest

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 using namespace keltrix;
-using keltrix::testing::DisplayFixture;
+using keltrix::displaytest::DisplayFixture;
 
 namespace {
 
@@ -23,9 +23,9 @@ void Click(QWidget* widget) {
 
 } // namespace
 
-using Layout = DisplayFixture;
+using DisplayLayout = DisplayFixture;
 
-TEST_F(Layout, OneLabelPerLineBlankUntilTheForcedSampleRendersThem) {
+TEST_F(DisplayLayout, OneLabelPerLineBlankUntilTheForcedSampleRendersThem) {
     Layout.SetFromString("Name: <NAME=CompName>\r\n\r\nplain");
     ASSERT_EQ(Layout.Labels().size(), 3u);
     EXPECT_EQ(Calls, "SRFT");
@@ -48,7 +48,7 @@ TEST_F(Layout, OneLabelPerLineBlankUntilTheForcedSampleRendersThem) {
     EXPECT_EQ(Window.width(), Label(0)->width() + 4 + 2);
 }
 
-TEST_F(Layout, ApplyingAgainReplacesLabelsAndLinks) {
+TEST_F(DisplayLayout, ApplyingAgainReplacesLabelsAndLinks) {
     Layout.SetFromString("<LINK=\"a\">one\r\n<LINK=\"b\">two\r\nthree");
     EXPECT_EQ(Layout.LinkTable().size(), 2u);
     EXPECT_EQ(Label(0)->cursor().shape(), Qt::PointingHandCursor);
@@ -63,7 +63,7 @@ TEST_F(Layout, ApplyingAgainReplacesLabelsAndLinks) {
     EXPECT_TRUE(Layout.LinkTable().empty());
 }
 
-TEST_F(Layout, FixedSizeIsKeptAndRightAlignmentKeepsTheRightEdge) {
+TEST_F(DisplayLayout, FixedSizeIsKeptAndRightAlignmentKeepsTheRightEdge) {
     Layout.SetFromString("short");
     Layout.AutoSize = false;
     Window.resize(300, 50);
@@ -81,7 +81,7 @@ TEST_F(Layout, FixedSizeIsKeptAndRightAlignmentKeepsTheRightEdge) {
     EXPECT_EQ(Formatters[0]->Alignment, 1);
 }
 
-TEST_F(Layout, AlignmentMovesLabelsAndTheDraggingHandle) {
+TEST_F(DisplayLayout, AlignmentMovesLabelsAndTheDraggingHandle) {
     QWidget handle(&Window);
     handle.setGeometry(0, 0, 20, 20);
     Layout.SetDragHandle(&handle);
@@ -103,7 +103,7 @@ TEST_F(Layout, AlignmentMovesLabelsAndTheDraggingHandle) {
     EXPECT_EQ(Label(0)->AlignDir(), 2);
 }
 
-TEST_F(Layout, RefreshKeepsTheWindowOnTheDesktop) {
+TEST_F(DisplayLayout, RefreshKeepsTheWindowOnTheDesktop) {
     Layout.SetFromString("x");
     Window.move(1800, 1000);
     Desktop = {QRect(0, 0, 1024, 768), QRect(0, 0, 1024, 740)};
@@ -119,7 +119,7 @@ TEST_F(Layout, RefreshKeepsTheWindowOnTheDesktop) {
     EXPECT_EQ(Window.pos(), QPoint(1800, 1000));
 }
 
-TEST_F(Layout, SaveStringStoresWithoutRendering) {
+TEST_F(DisplayLayout, SaveStringStoresWithoutRendering) {
     Layout.SaveString("a\r\nb");
     EXPECT_EQ(Layout.FormatString(), "a\r\nb");
     EXPECT_EQ(Settings.ReadString("FormatString"), "a\r\nb");
@@ -131,7 +131,7 @@ protected:
     LinkClicks() {
         unsetenv("KELTRIX_SHELL_OPEN");
         // Writes its argument and the folder it runs in.
-        testing::WriteFile(Script, "#!/bin/sh\necho \"$1|$(pwd)\" > '" + Output + "'\n", true);
+        displaytest::WriteFile(Script, "#!/bin/sh\necho \"$1|$(pwd)\" > '" + Output + "'\n", true);
     }
     ~LinkClicks() override { unsetenv("KELTRIX_SHELL_OPEN"); }
 
@@ -143,17 +143,17 @@ TEST_F(LinkClicks, AClickStartsTheTargetWithItsParameterInItsFolder) {
     Layout.SetFromString("plain\r\nVisit <LINK=\"" + Script + "\" PARAM=\"-v\">my tool");
     EXPECT_EQ(Label(1)->text(), "Visit my tool");
     Click(Label(1));
-    EXPECT_EQ(testing::WaitForFile(Output), "-v|" + Temp.Path() + "\n");
+    EXPECT_EQ(displaytest::WaitForFile(Output), "-v|" + Temp.Path() + "\n");
     EXPECT_TRUE(Messages.empty());
 }
 
 TEST_F(LinkClicks, FileLinksStartALineOfTheFileOrShowWhyNot) {
     const std::string list = Temp.File("links.txt");
-    testing::WriteFile(list, "nothing here\n" + Script + "\n");
+    displaytest::WriteFile(list, "nothing here\n" + Script + "\n");
     Layout.SetFromString("<LINK=FILE=\"" + list + ",2\">News\r\n<LINK=FILE=\"" + list +
                          ",3\">Old\r\n<LINK=FILE=\"" + Temp.File("gone.txt") + ",1\">Gone");
     Layout.FollowLink(Label(0));
-    EXPECT_EQ(testing::WaitForFile(Output), "|" + Temp.Path() + "\n");
+    EXPECT_EQ(displaytest::WaitForFile(Output), "|" + Temp.Path() + "\n");
 
     Layout.FollowLink(Label(1));
     Layout.FollowLink(Label(2));
@@ -173,7 +173,7 @@ TEST_F(LinkClicks, DriveLinesOpenTheMountPointAndLinksWinOverThem) {
     Click(Label(0));
     Click(Label(2));
     EXPECT_EQ(Messages.size(), 1u);
-    EXPECT_TRUE(testing::ReadFile(Output).empty());
+    EXPECT_TRUE(displaytest::ReadFile(Output).empty());
     Click(Label(1));
-    EXPECT_EQ(testing::WaitForFile(Output), "/|" + std::filesystem::current_path().string() + "\n");
+    EXPECT_EQ(displaytest::WaitForFile(Output), "/|" + std::filesystem::current_path().string() + "\n");
 }

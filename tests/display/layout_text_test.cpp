@@ -83,9 +83,9 @@ TEST(LinkLines, EntryHoldsNameLinkTextAndParameter) {
 }
 
 TEST(LinkLines, FileLinksTakeALineOfATextFileOrSayWhyNot) {
-    testing::TTempFolder temp;
+    displaytest::TTempFolder temp;
     const std::string file = temp.File("links.txt");
-    testing::WriteFile(file, "first\r\n/bin/true\r\n");
+    displaytest::WriteFile(file, "first\r\n/bin/true\r\n");
     EXPECT_EQ(ResolveLink("FILE=\"" + file + ",2\">News").Target, "/bin/true");
     EXPECT_EQ(ResolveLink("file=\"" + file + ",1\">News").Target, "first");
 

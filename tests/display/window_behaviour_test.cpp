@@ -14,7 +14,7 @@ using namespace keltrix;
 
 namespace {
 
-class Behaviour : public testing::DisplayFixture {
+class Behaviour : public displaytest::DisplayFixture {
 protected:
     Behaviour() {
         TPrompts prompts;
