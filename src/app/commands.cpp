@@ -43,6 +43,7 @@ template <class F> auto TVistrandDisplay::Prompt(F&& body) {
 }
 
 void TVistrandDisplay::BuildMenu() {
+    Layout1 = PopupMenu1.addMenu("Layout");
     QMenu* stats = PopupMenu1.addMenu("Uptime Stats");
     UptimeStats1 = stats->menuAction();
     UptimeStats1->setVisible(Core_.Switches.ShowStats);

@@ -3,6 +3,7 @@
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/smartlog.h"
+#include "app/tray_icon.h"
 #include "app/vistrand_display.h"
 #include "measure/sampling_cycle.h"
 #include "platform/exit_signals.h"
@@ -44,6 +45,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
 
     Core_.CreateRecordAndFormatters();
     Core_.RawData->OnData = [this](TRawDataShell&) { RefreshScreen(); };
+    CreateTrayIcon();
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
     Core_.ReadFormatString();
     ReadLateSettings();
@@ -54,8 +56,14 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Timer_->SetInterval(Core_.ReadInterval());
     ApplyStoredPosition();
     StartMainTimer();
+    Tray_->SetIconColor(Tray_->IconKind());
+    Tray_->WatchTaskBar();
     WatchExitSignals();
     ShowStartupMessages();
+    if (const std::string problem = Settings_->LoadError(); !problem.empty())
+        ShowBalloonTips(problem + "\r\nKeltrix runs on its defaults and saves nothing until the "
+                                  "file is repaired.",
+                        "Settings file", 3);
 }
 
 void TVistrandDisplay::SetUpAdvancedLog() {
@@ -141,7 +149,34 @@ void TVistrandDisplay::CreateSamplingCycle() {
     };
 }
 
-void TVistrandDisplay::ReadLateSettings() {}
+void TVistrandDisplay::CreateTrayIcon() {
+    TProcFormat* proc = nullptr;
+    for (auto& f : Core_.Formatters)
+        if (auto* p = dynamic_cast<TProcFormat*>(f.get())) proc = p;
+    TTrayIconOptions options;
+    options.InstanceId = Core_.Switches.InstanceId;
+    options.NoBalloon = Core_.Switches.NoBalloon;
+    options.ClientMode = [this] { return Core_.Switches.ClientMode; };
+    options.AlwaysOnTop = [this] { return (windowFlags() & Qt::WindowStaysOnTopHint) != 0; };
+    options.Menu = &PopupMenu1;
+    Tray_ = std::make_unique<TTrayIcon>(*Settings_, this, proc, *Core_.RawData, options, this);
+    QAction* before = Layout1->actions().isEmpty() ? nullptr : Layout1->actions().first();
+    Layout1->insertAction(before, Tray_->DisplayProcessorUsageinIcon1);
+    Layout1->insertAction(before, Tray_->HideIcon1);
+    Layout1->insertAction(before, Tray_->UseRQIcons1);
+    Layout1->insertSeparator(before);
+    if (Settings_->ValueExists("RQIcons"))
+        Tray_->UseRQIcons1->setChecked(Settings_->ReadBool("RQIcons"));
+    if (!Core_.Switches.HideTrayIcon) Tray_->Add();
+}
+
+void TVistrandDisplay::ReadLateSettings() {
+    if (Settings_->ValueExists("DisplayProcInTray")) {
+        const bool show = Settings_->ReadBool("DisplayProcInTray");
+        Tray_->DisplayProcessorUsageinIcon1->setChecked(show);
+        Tray_->SetIconColor(show ? IconProcessorUsage : IconConnected);
+    }
+}
 
 void TVistrandDisplay::StartMainTimer() { Timer_->Resume(); }
 

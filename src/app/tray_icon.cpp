@@ -26,8 +26,8 @@ constexpr int TipLength = 63;
 constexpr int BalloonTitleLength = 63;
 constexpr int BalloonTextLength = 255;
 constexpr int BalloonTimeout = 3000;
-// A tray host that restarts within this period while the icon is hidden goes unnoticed;
-// visible icons are re-docked by Qt itself in that case.
+// How often the tray host is looked for. A host that restarts within this period goes
+// unnoticed; a shown icon is re-docked by Qt anyway, only a hidden one then stays away.
 constexpr int TaskBarPollInterval = 1000;
 
 std::uint32_t QueryVersionWord() {
@@ -227,8 +227,7 @@ void TTrayIcon::WatchTaskBar() {
 
 void TTrayIcon::TaskBarWndProc() {
     LogAdd("TaskBarWndProc");
-    // Hidden and shown again: Qt docks an icon only when it is shown while a tray exists.
-    Remove();
+    // Qt docks a shown icon in the new tray by itself; a hidden one comes back here.
     Add();
     IconRemoved_ = false;
 }

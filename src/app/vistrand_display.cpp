@@ -3,6 +3,7 @@
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/smartlog.h"
+#include "app/tray_icon.h"
 #include "measure/sampling_cycle.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
@@ -47,12 +48,11 @@ void TVistrandDisplay::RefreshScreen() {
             Labels_[i]->setText(QString::fromStdString(Core_.RenderLine(lines[i])));
     }
     adjustSize();
+    if (Tray_ && Tray_->IconKind() == IconProcessorUsage) Tray_->SetIconColor(IconProcessorUsage);
 }
 
 void TVistrandDisplay::ReTray() {
-    LogAdd("ReTray");
-    // Until the tray icon exists, showing the window is what a second start brings back.
-    show();
+    if (Tray_) Tray_->ReTray();
 }
 
 void TVistrandDisplay::SaveadvDebugFile1Click() {
@@ -75,6 +75,11 @@ void TVistrandDisplay::ApplicationEvents1Exception(const std::string& className,
 
 void TVistrandDisplay::ShowBalloonTips(const std::string& text, const std::string& title,
                                        int kind) {
+    if (Tray_) {
+        Tray_->ShowBalloonTips(text, title, static_cast<std::uint32_t>(kind));
+        return;
+    }
+    // Errors before the tray icon exists still reach the user.
     LogAdd("ShowBalloonTips ( " + title + " -;- " + text + " )");
     auto* box = new QMessageBox(kind == 3 ? QMessageBox::Critical : QMessageBox::Information,
                                 QString::fromStdString(title),
@@ -93,8 +98,14 @@ void TVistrandDisplay::closeEvent(QCloseEvent* event) {
 }
 
 void TVistrandDisplay::contextMenuEvent(QContextMenuEvent* event) {
+    // The tray icon carries the menu; without a tray host the window must offer it.
+    if (Tray_ && Tray_->HasTrayHost()) return;
     LogAdd("PopUpMenu1Popup");
-    PopupMenu1.popup(event->globalPos());
+    if (Tray_) {
+        Tray_->OpenMenu(event->globalPos());
+    } else {
+        PopupMenu1.popup(event->globalPos());
+    }
 }
 
 } // namespace keltrix

@@ -69,6 +69,7 @@ private:
     void ReadServiceSettings();
     void CreateSamplingCycle();
     void ReadLateSettings();
+    void CreateTrayIcon();
     void StartMainTimer();
     void WatchSecondStarts();
     void WatchExitSignals();
@@ -93,12 +94,14 @@ private:
     std::unique_ptr<TSamplingCycle> Sampling_;
     std::unique_ptr<TMainTimer> Timer_;
     std::unique_ptr<platform::TNamedEvent> SecondStart_;
+    std::unique_ptr<TTrayIcon> Tray_;
     std::vector<QLabel*> Labels_;
 
     bool Bypass_ = false; // "Bypass confirm"
     bool Exiting_ = false;
 
     QMenu PopupMenu1;
+    QMenu* Layout1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;
     QAction* Bypassconfirm1 = nullptr;

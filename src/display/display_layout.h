@@ -9,13 +9,12 @@
 
 #include <QPointer>
 #include <QRect>
+#include <QWidget>
 
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
-
-class QWidget;
 
 namespace keltrix {
 

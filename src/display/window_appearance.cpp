@@ -167,7 +167,7 @@ void TWindowBehaviour::UpdateMask() {
                     QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
     Rendering_ = false;
     const QRgb key = Window_->palette().color(QPalette::Window).rgb();
-    QRegion visible(QBitmap::fromImage(image.createMaskFromColor(key, Qt::MaskOutColor)));
+    QRegion visible(QBitmap::fromImage(image.createMaskFromColor(key, Qt::MaskInColor)));
     // An empty mask would mean "no mask": a window of nothing but the key shows nothing.
     if (visible.isEmpty()) visible = QRegion(-1, -1, 1, 1);
     if (visible != Window_->mask()) Window_->setMask(visible);

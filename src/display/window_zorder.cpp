@@ -23,12 +23,10 @@ void TWindowBehaviour::SetBand(TBand band) {
     if (band == TBand::Top) wanted |= Qt::WindowStaysOnTopHint;
     if (band == TBand::Bottom) wanted |= Qt::WindowStaysOnBottomHint;
     if (wanted == flags) return;
-    // New flags hide the window; it comes back in place, without taking the focus.
-    const QRect geometry = Window_->geometry();
-    const bool visible = Window_->isVisible();
-    Window_->setWindowFlags(wanted);
-    Window_->setGeometry(geometry);
-    if (visible) Window_->show();
+    // Told to the shown window as it is: QWidget::setWindowFlags would hide it and make a new
+    // one, which the window manager places afresh and may activate.
+    Window_->overrideWindowFlags(wanted);
+    if (QWindow* window = Window_->windowHandle()) window->setFlags(wanted);
 }
 
 void TWindowBehaviour::AlwaysOnTop1Click() {
@@ -68,7 +66,9 @@ void TWindowBehaviour::OverrideShowDesktop() {
 }
 
 void TWindowBehaviour::HideTaskbarButton() {
-    if (Window_->isVisible()) x11::SkipTaskbar(Window_->winId());
+    // The QWindow's id: QWidget::winId() can lag behind after the flags recreated the window.
+    if (Window_->isVisible() && Window_->windowHandle())
+        x11::SkipTaskbar(Window_->windowHandle()->winId());
 }
 
 void TWindowBehaviour::Watch(QObject* object) {

@@ -62,16 +62,25 @@ void TNetCounters::Slot(TRawData& data, int slot, bool sameCount, float in, floa
 bool TNetCounters::NetworkBlock(TRawData& data, std::uint32_t intervalMs) {
     Problem_.clear();
     Interval_ = intervalMs;
-    std::uint32_t size = 0;
-    if (Source_.GetIfTable(nullptr, &size, true) != ERROR_INSUFFICIENT_BUFFER) {
+    // The table of the previous sample is offered first: it either fits, or the answer is the
+    // size the size query would have given. Sizing and reading the table cost a whole pass
+    // over /proc/net/dev and sysfs each, so the common case takes one pass instead of two.
+    std::fill(Buffer_.begin(), Buffer_.end(), 0);
+    auto size = static_cast<std::uint32_t>(Buffer_.size() * sizeof(std::uint32_t));
+    auto* table = Buffer_.empty() ? nullptr : reinterpret_cast<MIB_IFTABLE*>(Buffer_.data());
+    std::uint32_t rc = Source_.GetIfTable(table, &size, true);
+    if (rc == ERROR_INSUFFICIENT_BUFFER) {
+        Buffer_.assign((size + sizeof(std::uint32_t) - 1) / sizeof(std::uint32_t), 0);
+        table = reinterpret_cast<MIB_IFTABLE*>(Buffer_.data());
+        rc = size < IfTableSize(0) ? ERROR_INSUFFICIENT_BUFFER
+                                   : Source_.GetIfTable(table, &size, true);
+        if (rc != ERROR_SUCCESS) {
+            Problem_ = Source_.LastError();
+            return true;
+        }
+    } else if (rc != ERROR_SUCCESS) {
         Problem_ = Source_.LastError();
         return false;
-    }
-    Buffer_.assign((size + sizeof(std::uint32_t) - 1) / sizeof(std::uint32_t), 0);
-    auto* table = reinterpret_cast<MIB_IFTABLE*>(Buffer_.data());
-    if (size < IfTableSize(0) || Source_.GetIfTable(table, &size, true) != ERROR_SUCCESS) {
-        Problem_ = Source_.LastError();
-        return true;
     }
     // Never trust the count beyond the bytes the table was given.
     const std::uint32_t rows = std::min<std::uint32_t>(

@@ -64,6 +64,25 @@ std::int64_t Difference(std::int64_t a, std::int64_t b) {
     return static_cast<std::int64_t>(static_cast<std::uint64_t>(a) - static_cast<std::uint64_t>(b));
 }
 
+char16_t AsciiUpper16(char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+}
+
+std::u16string AsciiUpper16(std::u16string_view text) {
+    std::u16string upper(text);
+    for (char16_t& c : upper) c = AsciiUpper16(c);
+    return upper;
+}
+
+// History keys compare without regard to letter case.
+bool SameNameIgnoringCase(std::u16string_view upper, std::u16string_view name) {
+    if (upper.size() != name.size()) return false;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        if (upper[i] != AsciiUpper16(name[i])) return false;
+    }
+    return true;
+}
+
 std::int16_t Count16(std::uint32_t value) {
     return static_cast<std::int16_t>(std::min<std::uint32_t>(value, 32767));
 }
@@ -165,21 +184,12 @@ void TPerfDataReader::ProcessorBlock(TRawData& data) {
     }
 }
 
-std::int64_t* TPerfDataReader::FindHistory(std::size_t position) {
+TPerfDataReader::THistoryEntry* TPerfDataReader::FindHistory(std::size_t position) {
     if (position >= History_.size()) return nullptr;
     for (THistoryEntry& entry : History_[position]) {
-        if (entry.UpperName == UpperName_) return &entry.Value;
+        if (SameNameIgnoringCase(entry.UpperName, Name16_)) return &entry;
     }
     return nullptr;
-}
-
-void TPerfDataReader::StoreHistory(std::size_t position, std::int64_t value) {
-    if (std::int64_t* stored = FindHistory(position)) {
-        *stored = value;
-        return;
-    }
-    if (position >= History_.size()) History_.resize(position + 1);
-    History_[position].push_back({UpperName_, value});
 }
 
 void TPerfDataReader::ProcessBlock(TRawData& data) {
@@ -203,20 +213,24 @@ void TPerfDataReader::ProcessBlock(TRawData& data) {
         const auto value = block.InstanceValue64(*instance, *counter);
         if (!value || !block.InstanceName(*instance, Name16_)) continue;
         const std::size_t position = instance->Index;
-        Utf16ToUtf8(Name16_, Name_);
-        UpperName_ = Name_;
-        AsciiUpperInPlace(UpperName_);
-
-        const std::int64_t* stored = FindHistory(position);
-        const std::uint64_t previous = stored ? static_cast<std::uint64_t>(*stored) : *value + 1;
+        THistoryEntry* stored = FindHistory(position);
+        const std::uint64_t previous =
+            stored ? static_cast<std::uint64_t>(stored->Value) : *value + 1;
         const auto percent =
             static_cast<float>(static_cast<double>(static_cast<std::int64_t>(*value - previous)) /
                                static_cast<double>(span) * 100.0);
-        StoreHistory(position, static_cast<std::int64_t>(*value));
+        if (stored) {
+            stored->Value = static_cast<std::int64_t>(*value);
+        } else {
+            if (position >= History_.size()) History_.resize(position + 1);
+            History_[position].push_back(
+                {AsciiUpper16(Name16_), static_cast<std::int64_t>(*value)});
+        }
 
         // Most processes sat idle since the previous sample: their key is never needed.
         const bool exclude = !ExcludeUpper_.empty() && percent > 0;
         if (!(percent > topPercent) && !exclude) continue;
+        Utf16ToUtf8(Name16_, Name_);
         Key_ = '(';
         char digits[24];
         Key_.append(digits, std::to_chars(digits, digits + sizeof digits, position).ptr);

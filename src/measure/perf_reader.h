@@ -49,14 +49,14 @@ private:
         std::uint64_t Previous = 0;
     };
     struct THistoryEntry {
-        std::string UpperName;
+        std::u16string UpperName; // as the snapshot spells it, a to z upper-cased
         std::int64_t Value = 0;
     };
 
     // The first size bytes of a snapshot, or nothing when the source has none.
     std::span<const std::uint8_t> Query(THint hint, std::string_view valueName);
-    std::int64_t* FindHistory(std::size_t position);
-    void StoreHistory(std::size_t position, std::int64_t value);
+    // The entry of the name in Name16_ at a position, or null.
+    THistoryEntry* FindHistory(std::size_t position);
 
     platform::TPerfDataSource Source_;
     std::array<std::int32_t, HintCount> SizeHints_{};
@@ -77,7 +77,7 @@ private:
 
     // Reused from sample to sample.
     std::u16string Name16_;
-    std::string Name_, UpperName_, Key_, UpperKey_, TopKey_;
+    std::string Name_, Key_, UpperKey_, TopKey_;
 };
 
 } // namespace keltrix

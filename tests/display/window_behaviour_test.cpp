@@ -252,6 +252,7 @@ TEST_F(Behaviour, OnTopAndPinnedExcludeEachOtherAndPinningWaitsForDialogs) {
 }
 
 TEST_F(Behaviour, LockAndHandleExcludeEachOther) {
+    Window.show();
     Window_->ShowDraggingHandle1Click();
     EXPECT_EQ(Settings.ReadInteger("ShowDraggingHandle"), 1);
     EXPECT_FALSE(Window_->DragHandle()->autoFillBackground());

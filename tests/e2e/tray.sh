@@ -8,8 +8,9 @@ command -v trayer >/dev/null || fail "trayer is not installed"
 TRAYER_PID=
 # The window trayer docks icons into ("panel", class "trayer").
 tray_panel() {
+    # awk reads to the end: an early exit would fail the pipeline with SIGPIPE.
     xwininfo -root -tree 2>/dev/null |
-        awk '$2 == "\"panel\":" && /"trayer"/ { print $1; found = 1; exit } END { exit !found }'
+        awk '!found && $2 == "\"panel\":" && /"trayer"/ { print $1; found = 1 } END { exit !found }'
 }
 start_trayer() {
     trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
@@ -46,18 +47,30 @@ wait_docked() {
     for _ in $(seq $((t * 10))); do docked_icon "$1" >/dev/null && return 0; sleep 0.1; done
     return 1
 }
-# A visible pop-up menu window of process $1.
-menu_open() {
-    local w
+# Viewable override-redirect windows of process $1 outside the tray: menus and balloons.
+popups() {
+    local icon w
+    icon=$(docked_icon "$1" || true)
     for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-        xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q POPUP_MENU && return 0
+        w=$(printf '0x%x' "$w")
+        [ "$w" = "$icon" ] && continue
+        [[ $(xwininfo -id "$w" -all 2>/dev/null) == *"Override Redirect State: yes"* ]] && echo "$w"
+    done
+    return 0
+}
+# Waits for a pop-up of process $1 that is not among those listed in $2, and prints it.
+wait_new_popup() {
+    local w
+    for _ in $(seq 50); do
+        for w in $(popups "$1"); do
+            grep -qx "$w" <<<"$2" || { echo "$w"; return 0; }
+        done
+        sleep 0.1
     done
     return 1
 }
-wait_menu() {
-    for _ in $(seq 50); do menu_open "$1" && return 0; sleep 0.1; done
-    return 1
-}
+viewable() { [[ $(xwininfo -id "$1" 2>/dev/null) == *IsViewable* ]]; }
+
 start_monitor() {
     start_keltrix "$@"
     wait_for_window "$LAST_PID" KeltrixBeta || fail "keltrix $* shows no window"
@@ -77,12 +90,12 @@ pass "the icon docks"
 icon=$(docked_icon "$main")
 read -r x y < <(xwininfo -id "$icon" |
     awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')
-menu_open "$main" && fail "a menu is open before the click"
+before=$(popups "$main")
 xdotool mousemove --sync $((x + 8)) $((y + 8)) click 3
-wait_menu "$main" || fail "a right click on the icon opens no menu"
+menu=$(wait_new_popup "$main" "$before") || fail "a right click on the icon opens no menu"
 xdotool key Escape
-for _ in $(seq 30); do menu_open "$main" || break; sleep 0.1; done
-menu_open "$main" && fail "the menu did not close"
+for _ in $(seq 30); do viewable "$menu" || break; sleep 0.1; done
+viewable "$menu" && fail "the menu did not close"
 pass "a right click opens the menu"
 
 # 2. The tray host restarts.
@@ -91,6 +104,7 @@ docked_icon "$main" >/dev/null && fail "docked without a tray"
 start_trayer
 wait_docked "$main" || fail "the icon did not come back after the tray restarted"
 pass "the icon comes back when the tray restarts"
+sleep 2 # the program notices the new tray within a second, and logs it
 
 stop_monitor "$main"
 log=$XDG_DATA_HOME/keltrix/SmartLog.log
