@@ -52,8 +52,11 @@ TDisplayLayout::TDisplayLayout(QWidget* window, TFormatterList& formatters,
     : Window_(window), Formatters_(formatters), Settings_(settings), Hooks_(std::move(hooks)),
       DesktopGeometry_(ScreenDesktopGeometry) {}
 
-// The labels are the window's children and go with it.
-TDisplayLayout::~TDisplayLayout() = default;
+// The labels are the window's children and go with it; their clicks must not reach us.
+TDisplayLayout::~TDisplayLayout() {
+    for (TFmtLabel* label : Labels_)
+        QObject::disconnect(label, &TQabColorLabel::clicked, nullptr, nullptr);
+}
 
 void TDisplayLayout::SetDesktopGeometry(std::function<TDesktopGeometry()> geometry) {
     DesktopGeometry_ = std::move(geometry);
@@ -111,7 +114,8 @@ void TDisplayLayout::SetFromString(const std::string& formatString) {
     Call(Hooks_.Resume);
     Call(Hooks_.ForcedSample);
     for (TFmtLabel* label : Labels_) SetAlgn(label);
-    for (auto& formatter : Formatters_) formatter->Alignment = static_cast<std::uint8_t>(Alignment_);
+    for (auto& formatter : Formatters_)
+        formatter->Alignment = static_cast<std::uint8_t>(Alignment_);
 }
 
 void TDisplayLayout::SaveString(const std::string& formatString) {
@@ -178,7 +182,8 @@ void TDisplayLayout::SetAlgn(TFmtLabel* label) {
     label->SetAlignDir(Alignment_);
     if (Alignment_ == 0) {
         label->move(1, label->y());
-        if (DragHandle_) DragHandle_->move(Window_->width() - DragHandle_->width(), DragHandle_->y());
+        if (DragHandle_)
+            DragHandle_->move(Window_->width() - DragHandle_->width(), DragHandle_->y());
     } else if (Alignment_ == 1) {
         label->move(Window_->width() - label->width() - 2, label->y());
         if (DragHandle_) DragHandle_->move(0, DragHandle_->y());

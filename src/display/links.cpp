@@ -55,7 +55,7 @@ std::string FirstQuoted(std::string_view text) {
 }
 
 std::optional<std::vector<std::string>> ReadTextLines(const std::string& fileName,
-                                                     std::string* error) {
+                                                      std::string* error) {
     std::string bytes;
     // Devices and pipes are refused: a link must not hang the window.
     if (!platform::ReadTextFile(fileName, bytes, error)) return std::nullopt;
@@ -68,7 +68,8 @@ TFollowResult ResolveLink(std::string_view link) {
 
     const std::string spec = FirstQuoted(link);
     const std::string file = spec.substr(0, spec.find(','));
-    if (!IsRegularFile(file)) return {{}, "Unable to follow link - Destination is missing\r\n" + spec};
+    if (!IsRegularFile(file))
+        return {{}, "Unable to follow link - Destination is missing\r\n" + spec};
     std::string why;
     const auto lines = ReadTextLines(file, &why);
     if (!lines) throw EInOutError(why);

@@ -45,7 +45,7 @@ std::string FirstQuoted(std::string_view text);
 // CR LF, CR or LF end a line, Windows-1252 files are taken to UTF-8. None, with the reason,
 // when the file cannot be read.
 std::optional<std::vector<std::string>> ReadTextLines(const std::string& fileName,
-                                                     std::string* error = nullptr);
+                                                      std::string* error = nullptr);
 
 // The folder to start a target in: the target's folder when it is one, else none (addresses
 // and bare program names start in the current folder).

@@ -7,7 +7,6 @@
 #include <QFontDialog>
 #include <QInputDialog>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPixmap>
 #include <QPointer>
 #include <QPushButton>
@@ -46,8 +45,9 @@ std::optional<TFontChoice> ChooseFont(QWidget* parent, const TFontChoice& initia
             colorButton->setIcon(Swatch(color));
         });
         QPushButton* applyButton = buttons->addButton(QDialogButtonBox::Apply);
-        QObject::connect(applyButton, &QPushButton::clicked, &dialog,
-                         [&] { apply({dialog.currentFont(), color}); });
+        QObject::connect(applyButton, &QPushButton::clicked, &dialog, [&] {
+            apply({dialog.currentFont(), color});
+        });
     }
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     return TFontChoice{dialog.selectedFont(), color};

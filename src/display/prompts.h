@@ -22,7 +22,7 @@ struct TFontChoice {
 struct TPrompts {
     // A one-line input box; none on Cancel.
     std::function<std::optional<std::string>(const std::string& title, const std::string& prompt,
-                                              const std::string& initial)>
+                                             const std::string& initial)>
         InputQuery;
     // A warning with Yes and No; true for Yes.
     std::function<bool(const std::string& text)> AskWarningYesNo;

@@ -6,6 +6,7 @@
 #include "display/display_layout.h"
 #include "display/qab_label.h"
 #include "display/window_behaviour.h"
+#include "display/x11_desktop.h"
 #include "settings/registry_store.h"
 
 #include <QAction>
@@ -36,8 +37,7 @@ void FromQFont(const QFont& font, TFontSpec& spec) {
     else if (font.pixelSize() > 0)
         spec.Size = std::max(1, font.pixelSize() * 72 / 96);
     spec.Style = static_cast<std::uint8_t>((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) |
-                                           (font.underline() ? 4 : 0) |
-                                           (font.strikeOut() ? 8 : 0));
+                                           (font.underline() ? 4 : 0) | (font.strikeOut() ? 8 : 0));
 }
 
 void TWindowBehaviour::SetWindowColor(TColor color) {
@@ -110,10 +110,9 @@ void TWindowBehaviour::Setfont() {
 void TWindowBehaviour::Color1Click() {
     LogAdd("Color1Click");
     TDialogHold hold(*this);
-    const auto answer =
-        Prompts_.InputQuery("Color Selection",
-                            "Enter an English name (Red), or a value in Hex prefaced with a $",
-                            ColorToText(WindowColor_));
+    const auto answer = Prompts_.InputQuery(
+        "Color Selection", "Enter an English name (Red), or a value in Hex prefaced with a $",
+        ColorToText(WindowColor_));
     if (!answer) return;
     // A visible colour is what was asked for: transparency off until the next start.
     if (Transperant1->isChecked()) {
@@ -148,6 +147,7 @@ void TWindowBehaviour::SetTrans() {
         Window_->clearMask();
         Window_->setWindowOpacity(1.0);
     }
+    x11::Flush();
 }
 
 void TWindowBehaviour::ScheduleMask() {
@@ -203,8 +203,7 @@ void TWindowBehaviour::ShowImageFailure(const std::string& fileName, const std::
     if (ReportedImage_ == fileName) return;
     ReportedImage_ = fileName;
     if (!Hooks_.ShowMessage) return;
-    const std::string text =
-        "Unable to load the background picture\r\n" + fileName + "\r\n" + why;
+    const std::string text = "Unable to load the background picture\r\n" + fileName + "\r\n" + why;
     // Not from inside a paint: the message box runs its own event loop.
     QTimer::singleShot(0, this, [this, text] {
         if (Hooks_.ShowMessage) Hooks_.ShowMessage(text);

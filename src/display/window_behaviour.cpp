@@ -29,8 +29,8 @@ TWindowBehaviour::TWindowBehaviour(QWidget* window, TDisplayLayout& layout,
 TWindowBehaviour::TWindowBehaviour(QWidget* window, TDisplayLayout& layout,
                                    TRegistryStore& settings, TWindowBehaviourHooks hooks,
                                    TPrompts prompts)
-    : QObject(window), Window_(window), Layout_(layout), Settings_(settings),
-      Hooks_(std::move(hooks)), Prompts_(std::move(prompts)) {
+    : Window_(window), Layout_(layout), Settings_(settings), Hooks_(std::move(hooks)),
+      Prompts_(std::move(prompts)) {
     CreateActions();
     // Changing the z-order band shows the window again: never take the focus for that.
     Window_->setAttribute(Qt::WA_ShowWithoutActivating);
@@ -66,8 +66,9 @@ void TWindowBehaviour::CreateActions() {
     AlignGroup_ = new QActionGroup(this);
     AlignGroup_->setExclusive(true);
     // Menu tags: Left 0, Center 2, Right 1.
-    for (auto [action, caption, tag] : {std::tuple{&Left1, "Left", 0}, std::tuple{&Center1, "Center", 2},
-                                        std::tuple{&Right1, "Right", 1}}) {
+    for (auto [action, caption, tag] :
+         {std::tuple{&Left1, "Left", 0}, std::tuple{&Center1, "Center", 2},
+          std::tuple{&Right1, "Right", 1}}) {
         *action = make(caption, true);
         (*action)->setData(tag);
         AlignGroup_->addAction(*action);
@@ -282,7 +283,8 @@ void TWindowBehaviour::LoadPlacement() {
     if (Settings_.ValueExists("ShowDraggingHandle"))
         ShowDraggingHandle1->setChecked(Settings_.ReadBool("ShowDraggingHandle"));
     SetDragImage();
-    if (Settings_.ValueExists("LockForm")) LockPosition1->setChecked(Settings_.ReadBool("LockForm"));
+    if (Settings_.ValueExists("LockForm"))
+        LockPosition1->setChecked(Settings_.ReadBool("LockForm"));
 }
 
 void TWindowBehaviour::LoadSize() {

@@ -46,9 +46,9 @@ struct TWindowBehaviourHooks {
 struct TFontSpec {
     std::string Name = "MS Sans Serif";
     TColor Color = clWindowText;
-    std::int32_t Size = 8;      // points
-    std::int32_t Pitch = 0;     // 0 default, 1 variable, 2 fixed
-    std::uint8_t Style = 0;     // 1 bold, 2 italic, 4 underline, 8 strikeout
+    std::int32_t Size = 8;  // points
+    std::int32_t Pitch = 0; // 0 default, 1 variable, 2 fixed
+    std::uint8_t Style = 0; // 1 bold, 2 italic, 4 underline, 8 strikeout
 };
 QFont ToQFont(const TFontSpec& spec);
 // Name, size, style and pitch of font into spec; the colour stays.
@@ -63,6 +63,7 @@ public:
 
     // Attaches to the layout: every refresh hides the taskbar button and keeps the z-order
     // through this object, and SetAlgn moves its dragging handle. Creates the handle on window.
+    // The owner keeps it (no Qt parent) and destroys it before the layout.
     TWindowBehaviour(QWidget* window, TDisplayLayout& layout, TRegistryStore& settings,
                      TWindowBehaviourHooks hooks, TPrompts prompts);
     TWindowBehaviour(QWidget* window, TDisplayLayout& layout, TRegistryStore& settings,
@@ -75,18 +76,18 @@ public:
     void FillLayoutMenu(QMenu* menu);
 
     // Menu items, created with the object; the check marks are the settings' state.
-    QAction* Left1;
-    QAction* Center1;
-    QAction* Right1;
-    QAction* Font1;
-    QAction* Color1;
-    QAction* Transperant1;          // checkable
-    QAction* AlwaysOnTop1;          // checkable
-    QAction* DegreeofTransparency1;
-    QAction* LockPosition1;         // checkable
-    QAction* PinToDesktop1;         // checkable
-    QAction* ShowDraggingHandle1;   // checkable
-    QAction* SetFormWidth1;
+    QAction* Left1 = nullptr;
+    QAction* Center1 = nullptr;
+    QAction* Right1 = nullptr;
+    QAction* Font1 = nullptr;
+    QAction* Color1 = nullptr;
+    QAction* Transperant1 = nullptr; // checkable
+    QAction* AlwaysOnTop1 = nullptr; // checkable
+    QAction* DegreeofTransparency1 = nullptr;
+    QAction* LockPosition1 = nullptr;       // checkable
+    QAction* PinToDesktop1 = nullptr;       // checkable
+    QAction* ShowDraggingHandle1 = nullptr; // checkable
+    QAction* SetFormWidth1 = nullptr;
 
     // The commands. The toggles flip their own check mark, so they can be called directly.
     void Center1Click(int tag); // the three alignment items: Left 0, Right 1, Center 2
@@ -114,12 +115,12 @@ public:
     void HideTaskbarButton();
 
     // Start-up, in the order the main window calls them.
-    void LoadAppearance(); // "Alpha", "AOT", "Trans", then the background
-    void LoadFont();       // the font values, or their defaults written
+    void LoadAppearance();                // "Alpha", "AOT", "Trans", then the background
+    void LoadFont();                      // the font values, or their defaults written
     void LoadPosition(bool writeMissing); // "X", "Y"
-    void LoadAlign();      // "Align" with its item
-    void LoadPlacement();  // "PinToDesktop", "UseWindowing", "ShowDraggingHandle", "LockForm"
-    void LoadSize();       // "W", "H" fix the size
+    void LoadAlign();                     // "Align" with its item
+    void LoadPlacement(); // "PinToDesktop", "UseWindowing", "ShowDraggingHandle", "LockForm"
+    void LoadSize();      // "W", "H" fix the size
     // Exit: the window values, then size (or its removal while auto-sizing) and position.
     void SaveToReg();
     void SaveSizeAndPosition();
@@ -173,8 +174,8 @@ private:
     TRegistryStore& Settings_;
     TWindowBehaviourHooks Hooks_;
     TPrompts Prompts_;
-    QActionGroup* AlignGroup_;
-    QLabel* Handle_;
+    QActionGroup* AlignGroup_ = nullptr;
+    QLabel* Handle_ = nullptr;
 
     TColor WindowColor_ = clWhite;
     TFontSpec Font_;

@@ -27,6 +27,7 @@ void TWindowBehaviour::SetBand(TBand band) {
     // one, which the window manager places afresh and may activate.
     Window_->overrideWindowFlags(wanted);
     if (QWindow* window = Window_->windowHandle()) window->setFlags(wanted);
+    x11::Flush();
 }
 
 void TWindowBehaviour::AlwaysOnTop1Click() {
@@ -86,8 +87,7 @@ bool TWindowBehaviour::MousePress(QWidget* widget, QMouseEvent* event) {
     if (!widget || event->button() != Qt::LeftButton) return false;
     const QPoint local = event->position().toPoint();
     if (!IsCaption(widget == Window_ ? local : widget->mapTo(Window_, local))) return false;
-    if (QWindow* window = Window_->windowHandle(); window && window->startSystemMove())
-        return true;
+    if (QWindow* window = Window_->windowHandle(); window && window->startSystemMove()) return true;
     // No window manager to move it: the window follows the mouse until the release.
     Dragging_ = true;
     DragFrom_ = event->globalPosition().toPoint();

@@ -12,8 +12,8 @@ namespace keltrix::x11 {
 namespace {
 
 Display* XDisplay() {
-    const auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>()
-                              : nullptr;
+    const auto* x11 =
+        qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->display() : nullptr;
 }
 
@@ -22,8 +22,7 @@ Atom Intern(Display* display, const char* name) {
 }
 
 // The 32-bit items of a property (atoms or window ids); empty when it is missing.
-std::vector<unsigned long> ReadProperty(Display* display, Window window, Atom property,
-                                        Atom type) {
+std::vector<unsigned long> ReadProperty(Display* display, Window window, Atom property, Atom type) {
     Atom actualType = None;
     int format = 0;
     unsigned long count = 0, remaining = 0;
@@ -83,6 +82,10 @@ bool DesktopIsForeground() {
     const auto types = ReadProperty(display, static_cast<Window>(active.front()),
                                     Intern(display, "_NET_WM_WINDOW_TYPE"), XA_ATOM);
     return Contains(types, Intern(display, "_NET_WM_WINDOW_TYPE_DESKTOP"));
+}
+
+void Flush() {
+    if (Display* display = XDisplay()) XFlush(display);
 }
 
 } // namespace keltrix::x11

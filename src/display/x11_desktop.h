@@ -14,4 +14,7 @@ bool SkipTaskbar(WId window);
 // is no active window. False without X11.
 bool DesktopIsForeground();
 
+// Sends what Qt queued: it leaves changes such as the opacity unsent until something paints.
+void Flush();
+
 } // namespace keltrix::x11

@@ -108,7 +108,20 @@ bool TSamplingCycle::RunBlocks(bool force) {
         Note("Running The ProcFMT block");
         Perf_.ProcessorBlock(data);
     }
-    if (!Perf_.ExcludeList().empty() || IsActive(Gates_.TopProcess)) Perf_.ProcessBlock(data);
+    if (!Perf_.ExcludeList().empty() || IsActive(Gates_.TopProcess)) {
+        if (IsActive(Gates_.Processor) || !IsActive(Gates_.TopProcess)) {
+            Perf_.ProcessBlock(data);
+        } else {
+            // The process block measures against the processor snapshots' time span; without
+            // the processor block it would never have one and TopProc alone would stay empty.
+            // Take the snapshot on a copy, so that the processor fields keep their old values.
+            TRawData scratch = data;
+            Perf_.ProcessorBlock(scratch);
+            Perf_.ProcessBlock(scratch);
+            data.TopProcName = scratch.TopProcName;
+            data.TopProcPercent = scratch.TopProcPercent;
+        }
+    }
     if (IsActive(Gates_.Network)) {
         Note("Running The NetFMT block");
         const std::uint32_t interval = TimerInterval ? TimerInterval() : 1000;

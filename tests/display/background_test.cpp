@@ -17,7 +17,8 @@ QImage Filled(QSize size, QColor colour) {
 }
 
 bool Near(QRgb a, QColor b, int tolerance = 12) {
-    return std::abs(qRed(a) - b.red()) <= tolerance && std::abs(qGreen(a) - b.green()) <= tolerance &&
+    return std::abs(qRed(a) - b.red()) <= tolerance &&
+           std::abs(qGreen(a) - b.green()) <= tolerance &&
            std::abs(qBlue(a) - b.blue()) <= tolerance;
 }
 

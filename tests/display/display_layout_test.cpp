@@ -157,10 +157,10 @@ TEST_F(LinkClicks, FileLinksStartALineOfTheFileOrShowWhyNot) {
 
     Layout.FollowLink(Label(1));
     Layout.FollowLink(Label(2));
-    EXPECT_EQ(Messages, (std::vector<std::string>{
-                            "Unable to follow link - Line #3 doesn't exists",
-                            "Unable to follow link - Destination is missing\r\n" +
-                                Temp.File("gone.txt") + ",1"}));
+    EXPECT_EQ(Messages,
+              (std::vector<std::string>{"Unable to follow link - Line #3 doesn't exists",
+                                        "Unable to follow link - Destination is missing\r\n" +
+                                            Temp.File("gone.txt") + ",1"}));
 }
 
 TEST_F(LinkClicks, DriveLinesOpenTheMountPointAndLinksWinOverThem) {
@@ -175,5 +175,6 @@ TEST_F(LinkClicks, DriveLinesOpenTheMountPointAndLinksWinOverThem) {
     EXPECT_EQ(Messages.size(), 1u);
     EXPECT_TRUE(displaytest::ReadFile(Output).empty());
     Click(Label(1));
-    EXPECT_EQ(displaytest::WaitForFile(Output), "/|" + std::filesystem::current_path().string() + "\n");
+    EXPECT_EQ(displaytest::WaitForFile(Output),
+              "/|" + std::filesystem::current_path().string() + "\n");
 }

@@ -79,11 +79,10 @@ TEST_F(Behaviour, MenuHoldsTheCommandsAndItsTogglesFlipOnce) {
     Window_->FillLayoutMenu(&menu);
     QStringList captions;
     for (QAction* action : menu.actions()) captions << action->text();
-    EXPECT_EQ(captions, (QStringList{"Ali&gn", "&Font", "Background Color",
-                                     "&Transparent Background", "Always &On Top",
-                                     "Degree of &Alpha Transparency", "Loc&k Placement",
-                                     "&Pin To Desktop", "Show Dragging Handle",
-                                     "Set &Width and Height"}));
+    EXPECT_EQ(captions,
+              (QStringList{"Ali&gn", "&Font", "Background Color", "&Transparent Background",
+                           "Always &On Top", "Degree of &Alpha Transparency", "Loc&k Placement",
+                           "&Pin To Desktop", "Show Dragging Handle", "Set &Width and Height"}));
     QMenu* align = menu.actions().front()->menu();
     ASSERT_NE(align, nullptr);
     QStringList items;

@@ -211,6 +211,19 @@ TEST_F(SamplingCycleTest, EveryFiftiethSampleEmptiesTheProcessHistoryAndTheSizeH
     }
 }
 
+TEST_F(SamplingCycleTest, TopProcAloneStillFindsTheBusiestProcess) {
+    Use("<NAME=TopProc FORMAT=\"Title\">");
+    Data.ProcUsage[0] = 77.0f;
+    for (int n = 1; n <= 3; ++n) {
+        Tree.Write("proc/stat", ProcStat(2, 1000 + 50 * n, 1000 + 50 * n));
+        Tree.Write("proc/104/stat", PidStat(104, "browser", 1000 + 40 * n));
+        Cycle->GetInfo(false);
+    }
+    EXPECT_EQ(Data.TopProcName.Get(), "(5)browser");
+    EXPECT_EQ(Data.TopProcPercent, 20);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 77.0f) << "the processor fields are not shown: untouched";
+}
+
 TEST_F(SamplingCycleTest, DebugModeReportsTheBlocksAndTheCrashTestFails) {
     Use("<NAME=ProcUsage><NAME=NetRead><NAME=Uptime><NAME=RAMUsed><NAME=Temp1><NAME=IPAddr>"
         "<NAME=TopProc>");
