@@ -9,6 +9,7 @@
 #include "settings/uptime_stats.h"
 
 #include <QCoreApplication>
+#include <QMetaObject>
 
 #include <cstdio>
 
@@ -58,7 +59,8 @@ void TVistrandDisplay::Exit1Click() {
         std::fprintf(stderr, "keltrix: during exit: %s\n", e.what());
     }
     Sampling_.reset();
-    QCoreApplication::quit();
+    // Queued: the exit may come from start-up, before the message loop runs.
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 } // namespace keltrix

@@ -52,6 +52,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
 
     for (auto& f : Core_.Formatters) f->DecideIfActive(Core_.FormatString);
     GetInfo(true);
+    if (Exiting_) return; // the first sample failed and ended the program
     show();
     Timer_->SetInterval(Core_.ReadInterval());
     ApplyStoredPosition();
