@@ -1,22 +1,14 @@
 #include "app/process_entry.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 #include <cctype>
 
 namespace keltrix {
-namespace {
-
-std::string Upper(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-} // namespace
-
 TEntryOutcome RunProcessEntry(const std::vector<std::string>& args, const TEntryActions& actions) {
     TEntryOutcome out;
     for (const std::string& arg : args) {
-        const std::string upper = Upper(arg);
+        const std::string upper = UpperAscii(arg);
         if (upper == "-RESET") actions.ResetSettings();
         if (upper == "-C") {
             out.RunAllowed = true;
@@ -51,7 +43,8 @@ TLongOptions TakeLongOptions(std::vector<std::string>& args) {
 }
 
 std::string UsageText(const std::string& program) {
-    return "Usage: " + program + " [switches]\n"
+    return "Usage: " + program +
+           " [switches]\n"
            "Keltrix shows live system statistics in a small desktop window.\n"
            "\n"
            "  -?                 write the network help page and open it\n"

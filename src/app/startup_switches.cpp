@@ -1,4 +1,5 @@
 #include "app/startup_switches.h"
+#include "platform/ascii.h"
 
 #include <cctype>
 #include <charconv>
@@ -7,12 +8,9 @@
 namespace keltrix {
 namespace {
 
-std::string Lower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
+bool Begins(std::string_view s, std::string_view prefix) {
+    return s.substr(0, prefix.size()) == prefix;
 }
-
-bool Begins(std::string_view s, std::string_view prefix) { return s.substr(0, prefix.size()) == prefix; }
 
 // A whole decimal number (optional sign) that fits 32 bits.
 bool ReadInt(std::string_view text, std::int32_t& value) {
@@ -39,7 +37,7 @@ void AddMessage(TStartupSwitches& sw, const std::string& first, const std::strin
 }
 
 void ApplyField(TStartupSwitches& sw, const std::string& field) {
-    const std::string f = Lower(field);
+    const std::string f = LowerAscii(field);
     if (f == "-c") sw.ClientMode = true;
     if (Begins(f, "-p") && !ReadInt(std::string_view(f).substr(2), sw.ClientPort))
         sw.ClientPort = 6130;

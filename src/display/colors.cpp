@@ -1,4 +1,5 @@
 #include "display/colors.h"
+#include "platform/ascii.h"
 
 #include <array>
 #include <cstdio>
@@ -63,24 +64,6 @@ constexpr std::array<TColorName, 49> ColorNames = {{
     {"clNone", clNone},
     {"clDefault", clDefault},
 }};
-
-char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool SameTextAscii(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 std::optional<std::uint8_t> HexPair(std::string_view text) {
     const int high = HexDigit(text[0]);

@@ -66,14 +66,14 @@ std::optional<std::vector<std::string>> ReadTextLines(const std::string& fileNam
 TFollowResult ResolveLink(std::string_view link) {
     if (AsciiUpper(GetField(link, 1, "=")) != "FILE") return {FirstQuoted(link), {}};
 
-    const std::string spec = FirstQuoted(link);
-    const std::string file = spec.substr(0, spec.find(','));
+    const std::string fileAndLine = FirstQuoted(link);
+    const std::string file = fileAndLine.substr(0, fileAndLine.find(','));
     if (!IsRegularFile(file))
-        return {{}, "Unable to follow link - Destination is missing\r\n" + spec};
+        return {{}, "Unable to follow link - Destination is missing\r\n" + fileAndLine};
     std::string why;
     const auto lines = ReadTextLines(file, &why);
     if (!lines) throw EInOutError(why);
-    const std::string lineText = GetField(spec, 2, ",");
+    const std::string lineText = GetField(fileAndLine, 2, ",");
     const std::int32_t number = StrToInt(lineText);
     if (number < 1 || static_cast<std::size_t>(number) > lines->size())
         return {{}, "Unable to follow link - Line #" + lineText + " doesn't exists"};

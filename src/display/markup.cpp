@@ -1,4 +1,5 @@
 #include "display/markup.h"
+#include "platform/ascii.h"
 
 #include "measure/codepage.h"
 #include "tags/number_format.h"
@@ -7,14 +8,6 @@
 
 namespace keltrix {
 namespace {
-
-// Codes are compared upper-cased in the ASCII letters only; other bytes stay as they are.
-std::string UpperAscii(std::string_view text) {
-    std::string upper(text);
-    for (char& c : upper)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    return upper;
-}
 
 class TMarkupWalk {
 public:

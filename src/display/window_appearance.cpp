@@ -19,25 +19,26 @@
 
 namespace keltrix {
 
-QFont ToQFont(const TFontSpec& spec) {
-    QFont font(QString::fromStdString(spec.Name));
-    font.setPointSize(spec.Size > 0 ? spec.Size : 8);
-    font.setBold(spec.Style & 1);
-    font.setItalic(spec.Style & 2);
-    font.setUnderline(spec.Style & 4);
-    font.setStrikeOut(spec.Style & 8);
-    if (spec.Pitch == 1 || spec.Pitch == 2) font.setFixedPitch(spec.Pitch == 2);
+QFont ToQFont(const TFontSettings& settings) {
+    QFont font(QString::fromStdString(settings.Name));
+    font.setPointSize(settings.Size > 0 ? settings.Size : 8);
+    font.setBold(settings.Style & 1);
+    font.setItalic(settings.Style & 2);
+    font.setUnderline(settings.Style & 4);
+    font.setStrikeOut(settings.Style & 8);
+    if (settings.Pitch == 1 || settings.Pitch == 2) font.setFixedPitch(settings.Pitch == 2);
     return font;
 }
 
-void FromQFont(const QFont& font, TFontSpec& spec) {
-    spec.Name = font.family().toStdString();
+void FromQFont(const QFont& font, TFontSettings& settings) {
+    settings.Name = font.family().toStdString();
     if (font.pointSize() > 0)
-        spec.Size = font.pointSize();
+        settings.Size = font.pointSize();
     else if (font.pixelSize() > 0)
-        spec.Size = std::max(1, font.pixelSize() * 72 / 96);
-    spec.Style = static_cast<std::uint8_t>((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) |
-                                           (font.underline() ? 4 : 0) | (font.strikeOut() ? 8 : 0));
+        settings.Size = std::max(1, font.pixelSize() * 72 / 96);
+    settings.Style =
+        static_cast<std::uint8_t>((font.bold() ? 1 : 0) | (font.italic() ? 2 : 0) |
+                                  (font.underline() ? 4 : 0) | (font.strikeOut() ? 8 : 0));
 }
 
 void TWindowBehaviour::SetWindowColor(TColor color) {
@@ -49,10 +50,10 @@ void TWindowBehaviour::SetWindowColor(TColor color) {
     Window_->setPalette(palette);
 }
 
-void TWindowBehaviour::SetFontSpec(const TFontSpec& spec) {
-    Font_ = spec;
-    Window_->setFont(ToQFont(spec));
-    Layout_.SetFontColor(spec.Color);
+void TWindowBehaviour::SetFontSettings(const TFontSettings& settings) {
+    Font_ = settings;
+    Window_->setFont(ToQFont(settings));
+    Layout_.SetFontColor(settings.Color);
 }
 
 void TWindowBehaviour::Font1Click() {
@@ -61,15 +62,15 @@ void TWindowBehaviour::Font1Click() {
     const auto chosen = Prompts_.ChooseFont({Window_->font(), Font_.Color},
                                             [this](const TFontChoice& c) { FontDialog1Apply(c); });
     if (chosen) {
-        TFontSpec spec = Font_;
-        FromQFont(chosen->Font, spec);
-        spec.Color = chosen->Color;
-        SetFontSpec(spec);
-        Settings_.WriteString("FontName", spec.Name);
-        Settings_.WriteInteger("FontColor", static_cast<std::int32_t>(spec.Color));
-        Settings_.WriteInteger("FontSize", spec.Size);
-        Settings_.WriteInteger("FontPitch", spec.Pitch);
-        Settings_.WriteBinaryData("FontStyle", &spec.Style, 1);
+        TFontSettings settings = Font_;
+        FromQFont(chosen->Font, settings);
+        settings.Color = chosen->Color;
+        SetFontSettings(settings);
+        Settings_.WriteString("FontName", settings.Name);
+        Settings_.WriteInteger("FontColor", static_cast<std::int32_t>(settings.Color));
+        Settings_.WriteInteger("FontSize", settings.Size);
+        Settings_.WriteInteger("FontPitch", settings.Pitch);
+        Settings_.WriteBinaryData("FontStyle", &settings.Style, 1);
     }
     // Cancel keeps what Apply showed, unstored.
     Setfont();
@@ -77,10 +78,10 @@ void TWindowBehaviour::Font1Click() {
 
 void TWindowBehaviour::FontDialog1Apply(const TFontChoice& choice) {
     LogAdd("FontDialog1Apply");
-    TFontSpec spec = Font_;
-    FromQFont(choice.Font, spec);
-    spec.Color = choice.Color;
-    SetFontSpec(spec);
+    TFontSettings settings = Font_;
+    FromQFont(choice.Font, settings);
+    settings.Color = choice.Color;
+    SetFontSettings(settings);
     Setfont();
 }
 

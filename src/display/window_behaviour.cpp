@@ -229,7 +229,7 @@ void TWindowBehaviour::LoadAppearance() {
 
 void TWindowBehaviour::LoadFont() {
     if (!Settings_.ValueExists("FontName")) {
-        const TFontSpec defaults{"MS Sans Serif", RGBColor(0, 128, 0), 8, 0, 0};
+        const TFontSettings defaults{"MS Sans Serif", RGBColor(0, 128, 0), 8, 0, 0};
         Settings_.WriteString("FontName", defaults.Name);
         Settings_.WriteInteger("FontColor", static_cast<std::int32_t>(defaults.Color));
         Settings_.WriteInteger("FontSize", defaults.Size);
@@ -237,18 +237,18 @@ void TWindowBehaviour::LoadFont() {
         Settings_.WriteBinaryData("FontStyle", &defaults.Style, 1);
         return;
     }
-    TFontSpec spec = Font_;
-    spec.Name = Settings_.ReadString("FontName");
+    TFontSettings settings = Font_;
+    settings.Name = Settings_.ReadString("FontName");
     if (Settings_.ValueExists("FontColor"))
-        spec.Color = static_cast<TColor>(Settings_.ReadInteger("FontColor"));
-    if (Settings_.ValueExists("FontSize")) spec.Size = Settings_.ReadInteger("FontSize");
-    if (Settings_.ValueExists("FontPitch")) spec.Pitch = Settings_.ReadInteger("FontPitch");
+        settings.Color = static_cast<TColor>(Settings_.ReadInteger("FontColor"));
+    if (Settings_.ValueExists("FontSize")) settings.Size = Settings_.ReadInteger("FontSize");
+    if (Settings_.ValueExists("FontPitch")) settings.Pitch = Settings_.ReadInteger("FontPitch");
     if (Settings_.ValueExists("FontStyle")) {
         std::uint8_t style = 0;
         Settings_.ReadBinaryData("FontStyle", &style, 1);
-        spec.Style = style;
+        settings.Style = style;
     }
-    SetFontSpec(spec);
+    SetFontSettings(settings);
     Setfont();
 }
 

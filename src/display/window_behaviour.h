@@ -43,16 +43,16 @@ struct TWindowBehaviourHooks {
 };
 
 // The text font as the settings keep it.
-struct TFontSpec {
+struct TFontSettings {
     std::string Name = "MS Sans Serif";
     TColor Color = clWindowText;
     std::int32_t Size = 8;  // points
     std::int32_t Pitch = 0; // 0 default, 1 variable, 2 fixed
     std::uint8_t Style = 0; // 1 bold, 2 italic, 4 underline, 8 strikeout
 };
-QFont ToQFont(const TFontSpec& spec);
-// Name, size, style and pitch of font into spec; the colour stays.
-void FromQFont(const QFont& font, TFontSpec& spec);
+QFont ToQFont(const TFontSettings& settings);
+// Name, size, style and pitch of font into settings; the colour stays.
+void FromQFont(const QFont& font, TFontSettings& settings);
 
 class TWindowBehaviour : public QObject {
 public:
@@ -127,8 +127,8 @@ public:
 
     TColor WindowColor() const { return WindowColor_; }
     void SetWindowColor(TColor color);
-    const TFontSpec& FontSpec() const { return Font_; }
-    void SetFontSpec(const TFontSpec& spec); // window font and label colour, no Setfont
+    const TFontSettings& FontSettings() const { return Font_; }
+    void SetFontSettings(const TFontSettings& settings); // window font and label colour, no Setfont
     int Alpha() const { return Alpha_; }
     void SetAlpha(int alpha) { Alpha_ = alpha; }
     bool UseWindowing = false;
@@ -178,7 +178,7 @@ private:
     QLabel* Handle_ = nullptr;
 
     TColor WindowColor_ = clWhite;
-    TFontSpec Font_;
+    TFontSettings Font_;
     int Alpha_ = 255;
     int DialogDepth_ = 0;
 

@@ -1,4 +1,5 @@
 #include "measure/comma_text.h"
+#include "platform/ascii.h"
 
 namespace keltrix {
 namespace {
@@ -60,9 +61,7 @@ std::string_view TrimBlanks(std::string_view text) {
 }
 
 void AsciiUpperInPlace(std::string& text) {
-    for (char& c : text) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
+    for (char& c : text) c = AsciiUpper(c);
 }
 
 } // namespace keltrix

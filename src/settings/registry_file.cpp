@@ -1,4 +1,5 @@
 #include "settings/registry_file.h"
+#include "platform/ascii.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,24 +21,6 @@ std::string_view Trim(std::string_view s) {
     while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
     while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
     return s;
-}
-
-char Lower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
-    if (s.size() < prefix.size()) return false;
-    for (std::size_t i = 0; i < prefix.size(); ++i)
-        if (Lower(s[i]) != Lower(prefix[i])) return false;
-    return true;
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
 }
 
 // Reads up to maxDigits hex digits at pos; false when there is none.
@@ -302,7 +285,7 @@ ERegistryFileError::ERegistryFileError(const std::string& fileName, int line,
 
 std::string FoldCase(std::string_view name) {
     std::string folded(name);
-    for (char& c : folded) c = Lower(c);
+    for (char& c : folded) c = AsciiLower(c);
     return folded;
 }
 

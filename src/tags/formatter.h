@@ -1,6 +1,7 @@
 #pragma once
 // Formatters turn the tags of a format string into text rendered from the sample record.
 
+#include "platform/ascii.h"
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -94,7 +95,6 @@ protected:
 
 // Upper-cases a to z only, so every other byte (UTF-8 included) keeps its place and value.
 std::string AsciiUpper(std::string_view text);
-bool SameTextAscii(std::string_view a, std::string_view b);
 
 // Fields between occurrences of sep, numbered from 1. An empty separator never occurs.
 std::int32_t CountFields(std::string_view text, std::string_view sep);

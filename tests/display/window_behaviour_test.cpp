@@ -132,22 +132,22 @@ TEST_F(Behaviour, ColourPromptTakesNamesAndHexAndRefusesTheRest) {
 
 TEST_F(Behaviour, FontOnTheWindowColourTurnsTheWindowGreyOrSilverAndAsks) {
     Layout.SetFromString("x");
-    TFontSpec font = Window_->FontSpec();
+    TFontSettings font = Window_->FontSettings();
     font.Color = clWhite;
-    Window_->SetFontSpec(font);
+    Window_->SetFontSettings(font);
     Window_->Setfont();
     EXPECT_EQ(Window_->WindowColor(), clGray);
     EXPECT_TRUE(Questions.empty());
 
     font.Color = clBlack;
-    Window_->SetFontSpec(font);
+    Window_->SetFontSettings(font);
     Window_->SetWindowColor(clBlack);
     Window_->Setfont();
     EXPECT_EQ(Window_->WindowColor(), clSilver);
 
     // Grey weighs exactly 1024: the window stays grey and the user is asked.
     font.Color = clGray;
-    Window_->SetFontSpec(font);
+    Window_->SetFontSettings(font);
     Window_->SetWindowColor(clGray);
     SayYes = true;
     Answer({"White"});
@@ -306,9 +306,9 @@ TEST_F(Behaviour, TheBodyDragsTheWindowUnlessLockedOrOverAnOpaqueLine) {
 
 TEST_F(Behaviour, TransparencyCutsAwayExactlyTheWindowColour) {
     Layout.SetFromString("WWWW");
-    TFontSpec font = Window_->FontSpec();
+    TFontSettings font = Window_->FontSettings();
     font.Color = clBlack;
-    Window_->SetFontSpec(font);
+    Window_->SetFontSettings(font);
     Window.resize(200, 60);
     Window_->Transperant1Click();
     const QImage shown = Window.grab().toImage();

@@ -1,4 +1,5 @@
 #include "platform/drives.h"
+#include "platform/ascii.h"
 
 #include "platform/linux/proc_parse.h"
 #include "platform/linux/sys_files.h"
@@ -11,10 +12,6 @@
 
 namespace keltrix::platform {
 namespace {
-
-char Upper(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
     return text.substr(0, prefix.size()) == prefix;
@@ -40,7 +37,7 @@ bool ParseDriveMap(std::string_view text, std::vector<TDrive>& drives, std::stri
         const std::string_view item = detail::Trim(text.substr(0, semicolon));
         text.remove_prefix(semicolon == std::string_view::npos ? text.size() : semicolon + 1);
         if (item.empty()) continue;
-        const char letter = Upper(item[0]);
+        const char letter = AsciiUpper(item[0]);
         const std::string_view path =
             item.size() >= 2 ? detail::Trim(item.substr(2)) : std::string_view();
         if (letter < 'A' || letter > 'Z' || item.size() < 3 || item[1] != '=' || path.empty() ||
@@ -117,7 +114,7 @@ TResult TDriveMap::Refresh(std::string_view overrides) {
 }
 
 std::optional<std::string> TDriveMap::MountPoint(char letter) const {
-    letter = Upper(letter);
+    letter = AsciiUpper(letter);
     for (const TDrive& drive : Drives_) {
         if (drive.Letter == letter) return drive.MountPoint;
     }
@@ -129,13 +126,13 @@ TResult TDriveMap::GetDiskFreeSpaceEx(char letter, TDiskSpace& space) const {
     const auto point = MountPoint(letter);
     if (!point) {
         return TResult::Failure(ERROR_INVALID_DRIVE,
-                                std::string("no drive ") + Upper(letter) + ": is mapped");
+                                std::string("no drive ") + AsciiUpper(letter) + ": is mapped");
     }
     const std::string local = detail::JoinRoot(Root_, *point);
     struct statvfs fs {};
     if (::statvfs(local.c_str(), &fs) != 0) {
-        return TResult::Failure(ERROR_NOT_READY, std::string("drive ") + Upper(letter) + ": (" +
-                                                     local + "): " + std::strerror(errno));
+        return TResult::Failure(ERROR_NOT_READY, std::string("drive ") + AsciiUpper(letter) +
+                                                     ": (" + local + "): " + std::strerror(errno));
     }
     const std::uint64_t unit = fs.f_frsize ? fs.f_frsize : fs.f_bsize;
     space.TotalNumberOfBytes = static_cast<std::uint64_t>(fs.f_blocks) * unit;
