@@ -1,9 +1,9 @@
 // The pop-up menu and the commands of the main timer, the settings and the exclusion list.
 #include "app/dialogs.h"
+#include "app/errors.h"
 #include "app/main_timer.h"
 #include "app/smartlog.h"
 #include "app/vistrand_display.h"
-#include "app/errors.h"
 #include "measure/sampling_cycle.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
@@ -82,7 +82,9 @@ void TVistrandDisplay::BuildMenu() {
             &TVistrandDisplay::Exit1Click);
 }
 
-static std::string HelpFile() { return platform::ProgramDir() + "/Keltrix.chm"; }
+static std::string HelpFile() {
+    return platform::ProgramDir() + "/Keltrix.chm";
+}
 
 bool TVistrandDisplay::HelpFileExists() {
     std::ifstream in(HelpFile());
@@ -108,9 +110,9 @@ void TVistrandDisplay::About1Click() {
 void TVistrandDisplay::UpdateInterval1Click() {
     LogAdd("UpdateInterval1Click");
     Timer_->Suspend();
-    const auto answer = InputBox(this, "Update Interval",
-                                 "Interval in milliseconds - Enter 0 to suspend",
-                                 std::to_string(Timer_->Interval()));
+    const auto answer =
+        InputBox(this, "Update Interval", "Interval in milliseconds - Enter 0 to suspend",
+                 std::to_string(Timer_->Interval()));
     const std::string text = answer ? Trim(*answer) : std::string();
     if (!answer || !IsNum(text)) {
         Timer_->Resume();
@@ -172,8 +174,7 @@ void TVistrandDisplay::EditStartupParameter1Click() {
         base.OpenKey(SettingsKeyPath, true);
         const std::string current =
             base.ValueExists("ParameterLine") ? base.ReadString("ParameterLine") : "";
-        if (const auto text =
-                InputBox(this, "Edit Startup Parameters", "Parameters", current))
+        if (const auto text = InputBox(this, "Edit Startup Parameters", "Parameters", current))
             base.WriteString("ParameterLine", *text);
     });
 }
@@ -183,9 +184,9 @@ void TVistrandDisplay::ExcludeProcessfromPercentage1Click() {
     Prompt([&] {
         const std::string current =
             Settings_->ValueExists("Exclude") ? Settings_->ReadString("Exclude") : "";
-        const auto text = InputBox(this,
-                                   "Comma-separated processes to exclude from percentage counter",
-                                   "Leave blank to remove exclusion", current);
+        const auto text =
+            InputBox(this, "Comma-separated processes to exclude from percentage counter",
+                     "Leave blank to remove exclusion", current);
         if (!text) return;
         Settings_->WriteString("Exclude", *text);
         Core_.Exclude = *text;

@@ -34,8 +34,10 @@ std::string ExpandLineBreaks(const std::string& text) {
 // Waits up to ms for an exit signal; true when one came.
 bool WaitForExitSignal(int fd, int ms) {
     if (fd < 0) {
-        if (ms < 0) pause();
-        else usleep(static_cast<useconds_t>(ms) * 1000);
+        if (ms < 0)
+            pause();
+        else
+            usleep(static_cast<useconds_t>(ms) * 1000);
         return false;
     }
     pollfd p{fd, POLLIN, 0};

@@ -10,7 +10,7 @@ namespace keltrix {
 
 struct TConsoleOptions {
     bool Enabled = false;
-    std::optional<long> Refreshes;    // --console=N: stop after N refreshes
+    std::optional<long> Refreshes;     // --console=N: stop after N refreshes
     std::optional<std::string> Format; // --format=TEXT, "\n" for line breaks; not stored
 };
 

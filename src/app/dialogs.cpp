@@ -6,14 +6,16 @@
 namespace keltrix {
 namespace {
 // The program's texts break lines with CR LF; Qt wants LF alone.
-QString Q(const std::string& s) { return QString::fromStdString(s).replace("\r\n", "\n"); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s).replace("\r\n", "\n");
+}
 } // namespace
 
 std::optional<std::string> InputBox(QWidget* parent, const std::string& title,
                                     const std::string& prompt, const std::string& value) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parent, Q(title), Q(prompt), QLineEdit::Normal,
-                                               Q(value), &ok);
+    const QString text =
+        QInputDialog::getText(parent, Q(title), Q(prompt), QLineEdit::Normal, Q(value), &ok);
     if (!ok) return std::nullopt;
     return text.toStdString();
 }

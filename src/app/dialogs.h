@@ -17,10 +17,9 @@ std::optional<std::string> InputBox(QWidget* parent, const std::string& title,
 
 enum class TQuestionKind { Warning, Confirmation };
 // With "Bypass confirm" on, the default answer without showing anything.
-QMessageBox::StandardButton AskBypassable(QWidget* parent, bool bypass, TQuestionKind kind,
-                                          const std::string& text,
-                                          QMessageBox::StandardButton defaultAnswer =
-                                              QMessageBox::Yes);
+QMessageBox::StandardButton
+AskBypassable(QWidget* parent, bool bypass, TQuestionKind kind, const std::string& text,
+              QMessageBox::StandardButton defaultAnswer = QMessageBox::Yes);
 void ShowInformation(QWidget* parent, const std::string& text);
 void ShowWarning(QWidget* parent, const std::string& text);
 

@@ -51,7 +51,9 @@ std::vector<std::string> HelpPageLines() {
     };
 }
 
-std::string HelpPagePath() { return platform::TempDir() + "/vsinftmp.htm"; }
+std::string HelpPagePath() {
+    return platform::TempDir() + "/vsinftmp.htm";
+}
 
 void WriteHelpPage(const std::string& path) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);

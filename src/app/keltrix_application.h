@@ -11,7 +11,8 @@ namespace keltrix {
 class TKeltrixApplication : public QApplication {
     Q_OBJECT
 public:
-    using TErrorHandler = std::function<void(const std::string& className, const std::string& message)>;
+    using TErrorHandler =
+        std::function<void(const std::string& className, const std::string& message)>;
 
     TKeltrixApplication(int& argc, char** argv);
     bool notify(QObject* receiver, QEvent* event) override;

@@ -1,3 +1,5 @@
 #include "app/keltrix_main.h"
 
-int main(int argc, char** argv) { return keltrix::KeltrixMain(argc, argv); }
+int main(int argc, char** argv) {
+    return keltrix::KeltrixMain(argc, argv);
+}

@@ -13,9 +13,9 @@ inline constexpr const char* ApplicationTitle = "KeltrixBeta";
 
 // What the entry needs from the machine; replaceable so the order of effects can be tested.
 struct TEntryActions {
-    std::function<void()> ResetSettings;        // delete the settings key, silently
-    std::function<void()> ShowHelpPage;         // write and open the help page
-    std::function<bool()> AcquireMutex;         // true when this process now owns it
+    std::function<void()> ResetSettings;         // delete the settings key, silently
+    std::function<void()> ShowHelpPage;          // write and open the help page
+    std::function<bool()> AcquireMutex;          // true when this process now owns it
     std::function<void()> SignalRunningInstance; // set the event
 };
 

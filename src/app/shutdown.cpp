@@ -3,6 +3,7 @@
 #include "app/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "settings/registry_store.h"
 #include "settings/settings_key.h"
@@ -20,10 +21,7 @@ std::int64_t TVistrandDisplay::CurrentUptime() const {
 }
 
 void TVistrandDisplay::SaveToReg() {
-    Settings_->WriteInteger("X", pos().x());
-    Settings_->WriteInteger("Y", pos().y());
-    Settings_->WriteInteger("H", height());
-    Settings_->WriteInteger("W", width());
+    if (Window_) Window_->SaveToReg();
 }
 
 void TVistrandDisplay::Exit1Click() {
@@ -40,18 +38,14 @@ void TVistrandDisplay::Exit1Click() {
         Timer_->Suspend();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {
-            const std::string key = Core_.Switches.ClientMode
-                                        ? ClientSettingsKey(Core_.Switches.ClientHost,
-                                                            Core_.Switches.ClientPort)
-                                        : std::string(SettingsKeyPath);
+            const std::string key =
+                Core_.Switches.ClientMode
+                    ? ClientSettingsKey(Core_.Switches.ClientHost, Core_.Switches.ClientPort)
+                    : std::string(SettingsKeyPath);
             Settings_->CloseKey();
             Settings_->DeleteKey(key);
         } else {
-            // The window sizes itself to its lines.
-            Settings_->DeleteValue("W");
-            Settings_->DeleteValue("H");
-            Settings_->WriteInteger("X", pos().x());
-            Settings_->WriteInteger("Y", pos().y());
+            if (Window_) Window_->SaveSizeAndPosition();
             RecordExitUptime(*Settings_, CurrentUptime());
         }
         Settings_->CloseKey();

@@ -5,6 +5,8 @@
 #include "app/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "display/display_layout.h"
+#include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
@@ -14,7 +16,6 @@
 #include <QGuiApplication>
 #include <QSessionManager>
 #include <QSocketNotifier>
-#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -24,9 +25,6 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     setWindowTitle(QString::fromUtf8(ApplicationTitle));
     setAttribute(Qt::WA_ShowWithoutActivating);
     move(717, 400); // the designed place, stored on a first start
-    auto* lines = new QVBoxLayout(this);
-    lines->setContentsMargins(0, 0, 0, 0);
-    lines->setSpacing(0);
     Timer_ = std::make_unique<TMainTimer>(this);
     Timer_->OnTick = [this] { Timer1Timer(); };
 
@@ -34,28 +32,31 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     if (Core_.Switches.AdvancedLog) SetUpAdvancedLog();
     for (const std::string& error : Core_.StartupErrors) ShowWarning(this, error);
     BuildMenu();
+    CreateDisplay();
     WatchSecondStarts();
-    Core_.OpenClientKey();
-
-    ReadWindowSettings();
-    ReadFontSettings();
-    ReadPosition();
-    Core_.ReadUptimeFormatAndExclusions();
-    ReadServiceSettings();
-
     Core_.CreateRecordAndFormatters();
     Core_.RawData->OnData = [this](TRawDataShell&) { RefreshScreen(); };
     CreateTrayIcon();
+    Core_.OpenClientKey();
+
+    Window_->LoadAppearance();
+    if (Settings_->ValueExists("RQIcons"))
+        Tray_->UseRQIcons1->setChecked(Settings_->ReadBool("RQIcons"));
+    Window_->LoadFont();
+    Window_->LoadPosition(true);
+    Core_.ReadUptimeFormatAndExclusions();
+    Window_->LoadAlign();
+    ReadServiceSettings();
+
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
     Core_.ReadFormatString();
     ReadLateSettings();
-
-    for (auto& f : Core_.Formatters) f->DecideIfActive(Core_.FormatString);
-    GetInfo(true);
+    Layout_->SetFromString(Core_.FormatString);
     if (Exiting_) return; // the first sample failed and ended the program
+    Window_->LoadSize();
     show();
     Timer_->SetInterval(Core_.ReadInterval());
-    ApplyStoredPosition();
+    Window_->LoadPosition(false);
     StartMainTimer();
     Tray_->SetIconColor(Tray_->IconKind());
     Tray_->WatchTaskBar();
@@ -65,6 +66,29 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
         ShowBalloonTips(problem + "\r\nKeltrix runs on its defaults and saves nothing until the "
                                   "file is repaired.",
                         "Settings file", 3);
+}
+
+void TVistrandDisplay::CreateDisplay() {
+    TDisplayLayoutHooks hooks;
+    hooks.Suspend = [this] { Timer_->Suspend(); };
+    hooks.Resume = [this] { Timer_->Resume(); };
+    hooks.ForcedSample = [this] { GetInfo(true); };
+    hooks.TrayRedraw = [this] {
+        if (Tray_ && Tray_->IconKind() == IconProcessorUsage)
+            Tray_->SetIconColor(IconProcessorUsage);
+    };
+    hooks.ShowMessage = [this](const std::string& text) { ShowWarning(this, text); };
+    Layout_ = std::make_unique<TDisplayLayout>(this, Core_.Formatters, *Settings_, hooks);
+    Layout_->ScreenAdjust.Enabled = Core_.Switches.ScreenAdjust;
+
+    TWindowBehaviourHooks windowHooks;
+    windowHooks.Suspend = hooks.Suspend;
+    windowHooks.Resume = hooks.Resume;
+    windowHooks.FormatEditorVisible = [] { return false; };
+    windowHooks.ShowMessage = hooks.ShowMessage;
+    Window_ = std::make_unique<TWindowBehaviour>(this, *Layout_, *Settings_, windowHooks);
+    Window_->FillLayoutMenu(Layout1);
+    for (int i = 0; i < Core_.Switches.LockToggles; ++i) Window_->LockPosition1Click();
 }
 
 void TVistrandDisplay::SetUpAdvancedLog() {
@@ -104,30 +128,6 @@ void TVistrandDisplay::WatchExitSignals() {
             [this](QSessionManager&) { Exit1Click(); });
 }
 
-void TVistrandDisplay::ReadWindowSettings() {}
-
-void TVistrandDisplay::ReadFontSettings() {
-    if (Settings_->ValueExists("FontName")) return;
-    Settings_->WriteString("FontName", "MS Sans Serif");
-    Settings_->WriteInteger("FontColor", 32768);
-    Settings_->WriteInteger("FontSize", 8);
-    Settings_->WriteInteger("FontPitch", 0);
-    const std::uint8_t style = 0;
-    Settings_->WriteBinaryData("FontStyle", &style, 1);
-}
-
-void TVistrandDisplay::ReadPosition() {
-    if (!Settings_->ValueExists("X")) Settings_->WriteInteger("X", pos().x());
-    if (!Settings_->ValueExists("Y")) Settings_->WriteInteger("Y", pos().y());
-    ApplyStoredPosition();
-}
-
-void TVistrandDisplay::ApplyStoredPosition() {
-    const int x = Settings_->ValueExists("X") ? Settings_->ReadInteger("X") : pos().x();
-    const int y = Settings_->ValueExists("Y") ? Settings_->ReadInteger("Y") : pos().y();
-    move(x, y);
-}
-
 void TVistrandDisplay::ReadServiceSettings() {
     if (Settings_->ValueExists("OfNoConfirm")) Bypass_ = Settings_->ReadBool("OfNoConfirm");
     Bypassconfirm1->setChecked(Bypass_);
@@ -158,16 +158,17 @@ void TVistrandDisplay::CreateTrayIcon() {
     options.InstanceId = Core_.Switches.InstanceId;
     options.NoBalloon = Core_.Switches.NoBalloon;
     options.ClientMode = [this] { return Core_.Switches.ClientMode; };
-    options.AlwaysOnTop = [this] { return (windowFlags() & Qt::WindowStaysOnTopHint) != 0; };
+    options.AlwaysOnTop = [this] { return Window_->AlwaysOnTop1->isChecked(); };
     options.Menu = &PopupMenu1;
     Tray_ = std::make_unique<TTrayIcon>(*Settings_, this, proc, *Core_.RawData, options, this);
-    QAction* before = Layout1->actions().isEmpty() ? nullptr : Layout1->actions().first();
+    // Between the separator after "&Transparent Background" and "Always &On Top".
+    const QList<QAction*> items = Layout1->actions();
+    const qsizetype at = items.indexOf(Window_->TrayItemsBefore);
+    QAction* before = at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr;
     Layout1->insertAction(before, Tray_->DisplayProcessorUsageinIcon1);
     Layout1->insertAction(before, Tray_->HideIcon1);
     Layout1->insertAction(before, Tray_->UseRQIcons1);
     Layout1->insertSeparator(before);
-    if (Settings_->ValueExists("RQIcons"))
-        Tray_->UseRQIcons1->setChecked(Settings_->ReadBool("RQIcons"));
     if (!Core_.Switches.HideTrayIcon) Tray_->Add();
 }
 
@@ -177,9 +178,12 @@ void TVistrandDisplay::ReadLateSettings() {
         Tray_->DisplayProcessorUsageinIcon1->setChecked(show);
         Tray_->SetIconColor(show ? IconProcessorUsage : IconConnected);
     }
+    Window_->LoadPlacement();
 }
 
-void TVistrandDisplay::StartMainTimer() { Timer_->Resume(); }
+void TVistrandDisplay::StartMainTimer() {
+    Timer_->Resume();
+}
 
 void TVistrandDisplay::ShowStartupMessages() {
     if (Core_.Switches.StartupMessages.empty() || Core_.Switches.NoBalloon) return;

@@ -24,8 +24,8 @@ struct TStartupSwitches {
     bool AdvancedLog = false;
     std::int32_t AdvancedLogLevel = 0;
     bool NoBalloon = false;
-    std::string KcfgFile;       // "-loadkcfg(...)" or "-usekcfg(...)", when the file exists
-    std::string StartupMessages; // lines joined by CR LF
+    std::string KcfgFile;            // "-loadkcfg(...)" or "-usekcfg(...)", when the file exists
+    std::string StartupMessages;     // lines joined by CR LF
     std::vector<std::string> Errors; // messages to show at once (missing config-set file)
 };
 

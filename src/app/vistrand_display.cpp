@@ -4,15 +4,15 @@
 #include "app/process_entry.h"
 #include "app/smartlog.h"
 #include "app/tray_icon.h"
+#include "display/display_layout.h"
+#include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
-#include <QLabel>
 #include <QMessageBox>
-#include <QVBoxLayout>
 
 #include <cstdio>
 
@@ -27,28 +27,16 @@ TVistrandDisplay::TVistrandDisplay(std::vector<std::string> args,
 
 TVistrandDisplay::~TVistrandDisplay() = default;
 
-void TVistrandDisplay::Timer1Timer() { GetInfo(false); }
+void TVistrandDisplay::Timer1Timer() {
+    GetInfo(false);
+}
 
 void TVistrandDisplay::GetInfo(bool force) {
     if (Sampling_) Sampling_->GetInfo(force);
 }
 
 void TVistrandDisplay::RefreshScreen() {
-    LogAdd("RefreshScreen");
-    const std::vector<std::string> lines = Core_.FormatLines();
-    while (Labels_.size() < lines.size()) {
-        auto* label = new QLabel(this);
-        label->setTextFormat(Qt::PlainText);
-        layout()->addWidget(label);
-        Labels_.push_back(label);
-    }
-    for (std::size_t i = 0; i < Labels_.size(); ++i) {
-        Labels_[i]->setVisible(i < lines.size());
-        if (i < lines.size())
-            Labels_[i]->setText(QString::fromStdString(Core_.RenderLine(lines[i])));
-    }
-    adjustSize();
-    if (Tray_ && Tray_->IconKind() == IconProcessorUsage) Tray_->SetIconColor(IconProcessorUsage);
+    if (Layout_) Layout_->RefreshScreen();
 }
 
 void TVistrandDisplay::ReTray() {
@@ -81,11 +69,10 @@ void TVistrandDisplay::ShowBalloonTips(const std::string& text, const std::strin
     }
     // Errors before the tray icon exists still reach the user.
     LogAdd("ShowBalloonTips ( " + title + " -;- " + text + " )");
-    auto* box = new QMessageBox(kind == 3 ? QMessageBox::Critical : QMessageBox::Information,
-                                QString::fromStdString(title),
-                                QString::fromStdString(title + "\r\n\r\n" + text)
-                                    .replace("\r\n", "\n"),
-                                QMessageBox::Ok, this);
+    auto* box = new QMessageBox(
+        kind == 3 ? QMessageBox::Critical : QMessageBox::Information, QString::fromStdString(title),
+        QString::fromStdString(title + "\r\n\r\n" + text).replace("\r\n", "\n"), QMessageBox::Ok,
+        this);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
     box->show();

@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-class QLabel;
 class QSocketNotifier;
 
 namespace keltrix {
@@ -62,10 +61,7 @@ private:
     // Start-up, in the order of its steps.
     void FormCreate(const std::vector<std::string>& args);
     void SetUpAdvancedLog();
-    void ReadWindowSettings();
-    void ReadFontSettings();
-    void ReadPosition();
-    void ApplyStoredPosition();
+    void CreateDisplay();
     void ReadServiceSettings();
     void CreateSamplingCycle();
     void ReadLateSettings();
@@ -94,8 +90,9 @@ private:
     std::unique_ptr<TSamplingCycle> Sampling_;
     std::unique_ptr<TMainTimer> Timer_;
     std::unique_ptr<platform::TNamedEvent> SecondStart_;
+    std::unique_ptr<TDisplayLayout> Layout_;
+    std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
-    std::vector<QLabel*> Labels_;
 
     bool Bypass_ = false; // "Bypass confirm"
     bool Exiting_ = false;

@@ -110,9 +110,17 @@ void TWindowBehaviour::FillLayoutMenu(QMenu* menu) {
     align->addAction(Left1);
     align->addAction(Center1);
     align->addAction(Right1);
-    for (QAction* action : {Font1, Color1, Transperant1, AlwaysOnTop1, DegreeofTransparency1,
-                            LockPosition1, PinToDesktop1, ShowDraggingHandle1, SetFormWidth1})
+    menu->addAction(Font1);
+    menu->addSeparator();
+    menu->addAction(Color1);
+    menu->addAction(Transperant1);
+    // The tray icon's three items go here, between two separators.
+    TrayItemsBefore = menu->addSeparator();
+    for (QAction* action :
+         {AlwaysOnTop1, DegreeofTransparency1, LockPosition1, PinToDesktop1, ShowDraggingHandle1})
         menu->addAction(action);
+    menu->addSeparator();
+    menu->addAction(SetFormWidth1);
 }
 
 void TWindowBehaviour::EnterDialog() {

@@ -74,6 +74,8 @@ public:
     // "Always &On Top", "Degree of &Alpha Transparency", "Loc&k Placement", "&Pin To Desktop",
     // "Show Dragging Handle", "Set &Width and Height".
     void FillLayoutMenu(QMenu* menu);
+    // The separator after which the tray icon's items stand in the Layout menu.
+    QAction* TrayItemsBefore = nullptr;
 
     // Menu items, created with the object; the check marks are the settings' state.
     QAction* Left1 = nullptr;

@@ -78,11 +78,13 @@ TEST_F(Behaviour, MenuHoldsTheCommandsAndItsTogglesFlipOnce) {
     QMenu menu;
     Window_->FillLayoutMenu(&menu);
     QStringList captions;
-    for (QAction* action : menu.actions()) captions << action->text();
-    EXPECT_EQ(captions,
-              (QStringList{"Ali&gn", "&Font", "Background Color", "&Transparent Background",
-                           "Always &On Top", "Degree of &Alpha Transparency", "Loc&k Placement",
-                           "&Pin To Desktop", "Show Dragging Handle", "Set &Width and Height"}));
+    for (QAction* action : menu.actions())
+        captions << (action->isSeparator() ? "-" : action->text());
+    EXPECT_EQ(
+        captions,
+        (QStringList{"Ali&gn", "&Font", "-", "Background Color", "&Transparent Background", "-",
+                     "Always &On Top", "Degree of &Alpha Transparency", "Loc&k Placement",
+                     "&Pin To Desktop", "Show Dragging Handle", "-", "Set &Width and Height"}));
     QMenu* align = menu.actions().front()->menu();
     ASSERT_NE(align, nullptr);
     QStringList items;

@@ -38,7 +38,9 @@ pass "a first start writes exactly the documented values; the exit counts"
 prepare '"Version"=dword:0000004a\n"Alpha"=dword:00000010\n"Exclude"="x"'
 run_once
 [ -n "$(value FontName)" ] || fail "the checks do not see the base key"
-[ -z "$(value Alpha)" ] && [ -z "$(value Exclude)" ] || fail "version 74 was not wiped"
+running=$TESTROOT/running.reg
+[ -z "$(value Alpha "$KEY" "$running")" ] && [ -z "$(value Exclude "$KEY" "$running")" ] ||
+    fail "version 74 was not wiped"
 [ "$(value Version)" = '"Version"=dword:000003ea' ] || fail "Version not rewritten"
 pass "version 74 is wiped"
 

@@ -20,25 +20,23 @@ bool ReadWholeFile(const char* path, std::string& out) {
     out.clear();
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
-    // /proc files report size 0: grow until a read comes back short of the room left.
-    if (out.capacity() < 4096) out.reserve(4096);
-    std::size_t used = 0;
+    // /proc files report size 0, so read until the end. A stack chunk rather than growing
+    // the string: a string would be zero-filled before every read of these small files.
+    char chunk[4096];
     bool ok = true;
     for (;;) {
-        if (out.capacity() - used < 1024) out.reserve(out.capacity() * 2);
-        out.resize(out.capacity());
-        const ssize_t got = ::read(fd, out.data() + used, out.size() - used);
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
         if (got < 0) {
             if (errno == EINTR) continue;
             ok = false;
             break;
         }
         if (got == 0) break;
-        used += static_cast<std::size_t>(got);
+        out.append(chunk, static_cast<std::size_t>(got));
     }
     const int saved = errno;
     ::close(fd);
-    out.resize(ok ? used : 0);
+    if (!ok) out.clear();
     errno = saved;
     return ok;
 }
