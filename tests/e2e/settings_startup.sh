@@ -64,10 +64,32 @@ run_once -c -iA -p6131
 [ -z "$(value UptimeCount)" ] || fail "a client wrote into the base key"
 pass "clients of a:6130 and a:6131 keep their own keys"
 
-prepare '"Version"=dword:000003ea\n"ParameterLine"="-advdebug -stats"'
+# "-l" runs the placement lock's toggle at every start, before the stored lock is read.
+prepare '"Version"=dword:000003ea\n"ParameterLine"="-h -l -advdebug"'
 for run in 1 2; do
     rm -f "$XDG_DATA_HOME/keltrix/SmartLog.log"
     run_once
-    grep -q 'Exit1Click' "$XDG_DATA_HOME/keltrix/SmartLog.log" || fail "ParameterLine not applied at start $run"
+    log=$XDG_DATA_HOME/keltrix/SmartLog.log
+    grep -q 'LockPosition1Click' "$log" || fail "-l not applied at start $run"
+    grep -q 'SetIconColor' "$log" || fail "no tray icon state at start $run"
+    [ "$(value LockForm)" = '"LockForm"=dword:00000001' ] || fail "LockForm after start $run: $(value LockForm)"
 done
-pass "ParameterLine takes effect at every start"
+pass "ParameterLine \"-h -l\" takes effect at every start"
+
+# The reset item, checked through the menu (no tray host: a right click on the window opens
+# it), makes the exit delete the key and save nothing.
+prepare '"Version"=dword:000003ea\n"OfNoConfirm"=dword:00000001\n"Alpha"=dword:00000080'
+start_keltrix -noballoon
+pid=$LAST_PID
+wait_for_window "$pid" KeltrixBeta || fail "no window"
+win=$(xdotool search --onlyvisible --pid "$pid" --name KeltrixBeta | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$win")"
+xdotool mousemove $((X + 10)) $((Y + 5)) click 3
+sleep 0.7
+# Layout, Config › Bypass confirm, Edit Startup Parameter, Exclude, Reset
+xdotool key --delay 150 Down Down Right Down Down Down Return
+sleep 0.5
+kill -TERM "$pid"
+wait_for_exit "$pid" || fail "no exit"
+! grep -qF "[$KEY]" "$SETTINGS" || { cat "$SETTINGS"; fail "the key survived the reset"; }
+pass "with the reset item checked the exit deletes the key and saves nothing"
