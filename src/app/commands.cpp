@@ -4,6 +4,7 @@
 #include "app/main_timer.h"
 #include "app/smartlog.h"
 #include "app/vistrand_display.h"
+#include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
@@ -34,11 +35,7 @@ std::string Trim(const std::string& text) {
 } // namespace
 
 template <class F> auto TVistrandDisplay::Prompt(F&& body) {
-    Timer_->Suspend();
-    struct TResume {
-        TMainTimer& Timer;
-        ~TResume() { Timer.Resume(); }
-    } resume{*Timer_};
+    const TWindowBehaviour::TDialogHold hold(*Window_);
     return body();
 }
 
@@ -109,24 +106,19 @@ void TVistrandDisplay::About1Click() {
 
 void TVistrandDisplay::UpdateInterval1Click() {
     LogAdd("UpdateInterval1Click");
-    Timer_->Suspend();
-    const auto answer =
-        InputBox(this, "Update Interval", "Interval in milliseconds - Enter 0 to suspend",
-                 std::to_string(Timer_->Interval()));
-    const std::string text = answer ? Trim(*answer) : std::string();
-    if (!answer || !IsNum(text)) {
-        Timer_->Resume();
-        return;
-    }
-    int ms = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), ms);
-    if (ec != std::errc() || end != text.data() + text.size()) {
-        Timer_->Resume();
-        throw EConvertError("'" + text + "' is not a valid integer value");
-    }
-    Timer_->SetUserInterval(ms);
-    Settings_->WriteInteger("Interval", ms);
-    Timer_->Resume();
+    Prompt([&] {
+        const auto answer =
+            InputBox(this, "Update Interval", "Interval in milliseconds - Enter 0 to suspend",
+                     std::to_string(Timer_->Interval()));
+        const std::string text = answer ? Trim(*answer) : std::string();
+        if (!answer || !IsNum(text)) return;
+        int ms = 0;
+        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), ms);
+        if (ec != std::errc() || end != text.data() + text.size())
+            throw EConvertError("'" + text + "' is not a valid integer value");
+        Timer_->SetUserInterval(ms);
+        Settings_->WriteInteger("Interval", ms);
+    });
 }
 
 void TVistrandDisplay::LongestUptime1Click() {

@@ -46,6 +46,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Window_->LoadPosition(true);
     Core_.ReadUptimeFormatAndExclusions();
     Window_->LoadAlign();
+    ReadHotkeySettings(*Settings_, Services_);
     ReadServiceSettings();
 
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
@@ -54,6 +55,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Layout_->SetFromString(Core_.FormatString);
     if (Exiting_) return; // the first sample failed and ended the program
     Window_->LoadSize();
+    ReadUpdateSettings(*Settings_, Services_);
     show();
     Timer_->SetInterval(Core_.ReadInterval());
     Window_->LoadPosition(false);
@@ -131,6 +133,7 @@ void TVistrandDisplay::WatchExitSignals() {
 void TVistrandDisplay::ReadServiceSettings() {
     if (Settings_->ValueExists("OfNoConfirm")) Bypass_ = Settings_->ReadBool("OfNoConfirm");
     Bypassconfirm1->setChecked(Bypass_);
+    ReadServerSettings(*Settings_, Services_);
 }
 
 void TVistrandDisplay::CreateSamplingCycle() {
@@ -178,6 +181,7 @@ void TVistrandDisplay::ReadLateSettings() {
         Tray_->DisplayProcessorUsageinIcon1->setChecked(show);
         Tray_->SetIconColor(show ? IconProcessorUsage : IconConnected);
     }
+    ReadPeripheralSettings(*Settings_, Services_);
     Window_->LoadPlacement();
 }
 

@@ -3,6 +3,7 @@
 // given names and forward to the subsystem that carries the work.
 
 #include "app/monitor_core.h"
+#include "settings/service_settings.h"
 
 #include <QMenu>
 #include <QWidget>
@@ -94,6 +95,7 @@ private:
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
 
+    TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
     bool Exiting_ = false;
 

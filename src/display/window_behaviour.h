@@ -138,12 +138,6 @@ public:
     bool NoDialogOpen() const { return DialogDepth_ == 0; }
     QLabel* DragHandle() const { return Handle_; }
 
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    enum class TBand { Normal, Top, Bottom };
-
     // Holds off the pinning and pauses the main timer while a prompt is open; prompts opened
     // from prompts (the colour question of Setfont) share the outer hold.
     class TDialogHold {
@@ -157,6 +151,11 @@ private:
         TWindowBehaviour& Owner_;
     };
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    enum class TBand { Normal, Top, Bottom };
     void CreateActions();
     void Toggle(QAction* action, void (TWindowBehaviour::*command)());
     void EnterDialog();

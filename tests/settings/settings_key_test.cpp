@@ -17,9 +17,10 @@ protected:
     void TearDown() override { std::remove(path.c_str()); }
 
     void Prepare(const std::string& values) {
-        std::ofstream(path) << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand]\n"
-                            << values << "\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand\\a:6130]\n"
-                            << "\"Interval\"=dword:00000001\n";
+        std::ofstream(path)
+            << "REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand]\n"
+            << values << "\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand\\a:6130]\n"
+            << "\"Interval\"=dword:00000001\n";
     }
 };
 
@@ -73,6 +74,7 @@ TEST_F(SettingsKey, CurrentVersionKeepsEverything) {
 }
 
 TEST(SettingsKeyNames, ClientKeysKeepPortsApartAndFoldHost) {
-    EXPECT_EQ(ClientSettingsKey("MyHost", 6130), "Software\\OrlenwickStudios\\Vistrand\\myhost:6130");
+    EXPECT_EQ(ClientSettingsKey("MyHost", 6130),
+              "Software\\OrlenwickStudios\\Vistrand\\myhost:6130");
     EXPECT_NE(ClientSettingsKey("a", 6130), ClientSettingsKey("a", 6131));
 }

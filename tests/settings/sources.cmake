@@ -1,4 +1,5 @@
 set(KELTRIX_TEST_SETTINGS
+    ${CMAKE_CURRENT_LIST_DIR}/service_settings_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/uptime_stats_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/settings_key_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/default_format_test.cpp
