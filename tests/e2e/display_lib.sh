@@ -1,0 +1,105 @@
+# Helpers for the scripts that look at the display window: prepared settings, the window's
+# id, geometry and window-manager state, and the menu opened on the window.
+source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+
+KEY='HKEY_CURRENT_USER\Software\OrlenwickStudios\Vistrand'
+# Writes the settings file: "Version" so nothing is wiped, then the values given (one a line,
+# in the file's own syntax, printf %b escapes allowed).
+prepare() {
+    mkdir -p "$(dirname "$SETTINGS")"
+    printf 'REGEDIT4\n\n[%s]\n"Version"=dword:000003ea\n' "$KEY" >"$SETTINGS"
+    local v
+    for v in "$@"; do printf '%s\n' "$v" >>"$SETTINGS"; done
+}
+# A format string as a settings line: lines joined by \r\n, quotes and backslashes escaped.
+format_value() {
+    local text="" line
+    for line in "$@"; do
+        line=${line//\\/\\\\}
+        line=${line//\"/\\\"}
+        text+=${text:+\\r\\n}$line
+    done
+    printf '"FormatString"="%s"' "$text"
+}
+# The line of a stored value of the base key, e.g. "AOT"=dword:00000001.
+value() {
+    SECTION="[$KEY]" NAME="\"$1\"=" awk '
+        /^\[/ { inside = ($0 == ENVIRON["SECTION"]) }
+        inside && index($0, ENVIRON["NAME"]) == 1 { print; exit }' "$SETTINGS"
+}
+dword() { printf '"%s"=dword:%08x' "$1" "$2"; }
+
+# Starts the monitor and waits for its window; pid in $LAST_PID, window id in $WIN.
+start_monitor() {
+    start_keltrix "$@"
+    wait_for_window "$LAST_PID" KeltrixBeta 30 || fail "keltrix $* shows no window"
+    WIN=""
+    for _ in $(seq 100); do
+        WIN=$(xdotool search --onlyvisible --pid "$LAST_PID" --name '^KeltrixBeta$' 2>/dev/null |
+            tail -n 1) && [ -n "$WIN" ] && break
+        sleep 0.1
+    done
+    [ -n "$WIN" ] || fail "the window of $LAST_PID is not viewable"
+}
+stop_monitor() {
+    kill -TERM "$1"
+    wait_for_exit "$1" 20 || fail "SIGTERM did not end $1"
+}
+
+# x y width height of a window on the screen.
+geometry() {
+    xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+        /^  Width:/ { w = $2 } /^  Height:/ { h = $2 } END { print x, y, w, h }'
+}
+# The window-manager states of a window, one a line, without the _NET_WM_STATE_ prefix.
+states() {
+    xprop -id "$1" _NET_WM_STATE | sed -n 's/^_NET_WM_STATE(ATOM) = //p' | tr -d ' ' |
+        tr ',' '\n' | sed 's/^_NET_WM_STATE_//'
+}
+# Waits until window $1 has every state in $2 and none in $3 (blank-separated lists).
+wait_states() {
+    local s ok now
+    for _ in $(seq 100); do
+        now=$(states "$1")
+        ok=1
+        for s in $2; do grep -qx "$s" <<<"$now" || ok=0; done
+        for s in $3; do grep -qx "$s" <<<"$now" && ok=0; done
+        [ $ok = 1 ] && return 0
+        sleep 0.1
+    done
+    echo "states: $(paste -sd' ' <<<"$now")" >&2
+    return 1
+}
+
+# Viewable override-redirect windows of process $1: its menus and balloons.
+popups() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        [[ $(xwininfo -id "$w" -all 2>/dev/null) == *"Override Redirect State: yes"* ]] && echo "$w"
+    done
+    return 0
+}
+wait_popups() { # pid count: waits until the process shows exactly count pop-ups
+    for _ in $(seq 100); do
+        [ "$(popups "$1" | wc -l)" -eq "$2" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Opens the menu with a right click on the window (no tray host) and chooses the Layout
+# item with mnemonic key $2.
+layout_command() {
+    local pid=$1 key=$2 x y w h
+    read -r x y w h < <(geometry "$WIN")
+    wait_popups "$pid" 0 || fail "a pop-up is still open"
+    xdotool mousemove --sync $((x + w - 3)) $((y + 1)) click 3
+    wait_popups "$pid" 1 || fail "a right click on the window opens no menu"
+    # Home picks "Layout" wherever the pointer landed; Right opens it.
+    xdotool key Home
+    sleep 0.2
+    xdotool key Right
+    wait_popups "$pid" 2 || fail "the Layout submenu did not open"
+    sleep 0.2
+    xdotool key "$key"
+    wait_popups "$pid" 0 || fail "the menu stayed open after '$key'"
+}

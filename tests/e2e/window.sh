@@ -1,0 +1,80 @@
+# The display window as the window manager and the user see it: kept off the taskbar and
+# pager, on top or pinned below (stored or by the menu, never both), moved by dragging its
+# body unless placement is locked, and cut to its text when the background is transparent.
+source "$(dirname "$0")/display_lib.sh"
+
+# A wide first line and a short second one: right of "two" is bare background.
+FORMAT=$(format_value "Keltrix window test, line one" "two")
+PLACE=("$(dword X 200)" "$(dword Y 150)")
+
+# 1. Window-manager states from the stored settings.
+check_stored_band() { # stored values, wanted states, unwanted states
+    prepare "$FORMAT" "${PLACE[@]}" $1
+    start_monitor -noballoon
+    wait_states "$WIN" "SKIP_TASKBAR SKIP_PAGER $2" "$3" || fail "stored '$1': want '$2', not '$3'"
+    stop_monitor "$LAST_PID"
+}
+check_stored_band "" "" "ABOVE BELOW"
+check_stored_band "$(dword AOT 1)" "ABOVE" "BELOW"
+check_stored_band "$(dword PinToDesktop 1)" "BELOW" "ABOVE"
+check_stored_band "$(dword AOT 0) $(dword PinToDesktop 0)" "" "ABOVE BELOW"
+pass "off taskbar and pager always; AOT keeps it above, PinToDesktop below"
+
+# 2. The same through the menu; each excludes the other and is stored at once.
+prepare "$FORMAT" "${PLACE[@]}"
+start_monitor -noballoon
+main=$LAST_PID
+wait_states "$WIN" "SKIP_TASKBAR SKIP_PAGER" "ABOVE BELOW" || fail "start"
+layout_command "$main" o
+wait_states "$WIN" "SKIP_TASKBAR ABOVE" "BELOW" || fail "Always On Top did not raise the window"
+[ "$(value AOT)" = "$(dword AOT 1)" ] || fail "Always On Top stored $(value AOT)"
+layout_command "$main" p
+wait_states "$WIN" "SKIP_TASKBAR BELOW" "ABOVE" || fail "Pin To Desktop did not lower the window"
+[ "$(value AOT)" = "$(dword AOT 0)" ] && [ "$(value PinToDesktop)" = "$(dword PinToDesktop 1)" ] ||
+    fail "pinning stored $(value AOT) $(value PinToDesktop)"
+layout_command "$main" o
+wait_states "$WIN" "SKIP_TASKBAR ABOVE" "BELOW" || fail "Always On Top did not unpin the window"
+[ "$(value PinToDesktop)" = "$(dword PinToDesktop 0)" ] || fail "unpinning was not stored"
+layout_command "$main" o
+wait_states "$WIN" "SKIP_TASKBAR" "ABOVE BELOW" || fail "Always On Top did not switch off"
+[ "$(value AOT)" = "$(dword AOT 0)" ] || fail "Always On Top off stored $(value AOT)"
+pass "the menu's Always On Top and Pin To Desktop exclude each other and are stored"
+
+# 3. Dragging the body moves the window; the position is stored at exit.
+drag() { # window dx dy: presses on the background right of "two" and drags
+    local x y w h
+    read -r x y w h < <(geometry "$1")
+    local px=$((x + w - 4)) py=$((y + h - 4))
+    xdotool mousemove --sync "$px" "$py" mousedown 1
+    sleep 0.3
+    for step in 1 2 3 4 5; do
+        xdotool mousemove --sync $((px + $2 * step / 5)) $((py + $3 * step / 5))
+        sleep 0.1
+    done
+    xdotool mouseup 1
+}
+wait_position() { # window x y
+    local x y w h
+    for _ in $(seq 50); do
+        read -r x y w h < <(geometry "$1")
+        [ "$x $y" = "$2 $3" ] && return 0
+        sleep 0.1
+    done
+    echo "the window is at $x $y" >&2
+    return 1
+}
+wait_position "$WIN" 200 150 || fail "the stored position was not taken"
+drag "$WIN" 120 90
+wait_position "$WIN" 320 240 || fail "dragging the body did not move the window by (120, 90)"
+stop_monitor "$main"
+[ "$(value X) $(value Y)" = "$(dword X 320) $(dword Y 240)" ] || fail "stored $(value X) $(value Y)"
+pass "dragging the body moves the window; the new place is stored"
+
+prepare "$FORMAT" "${PLACE[@]}" "$(dword LockForm 1)"
+start_monitor -noballoon
+wait_position "$WIN" 200 150 || fail "the stored position was not taken"
+drag "$WIN" 120 90
+sleep 1
+wait_position "$WIN" 200 150 || fail "a locked window moved"
+stop_monitor "$LAST_PID"
+pass "a locked window stays where it is"
