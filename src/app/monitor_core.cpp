@@ -55,7 +55,7 @@ void TMonitorCore::OpenSettingsAndSwitches(const std::vector<std::string>& args)
     if (haveLine) parameterLine = Settings.ReadString("ParameterLine");
     Switches = ParseStartupSwitches(args, haveLine ? &parameterLine : nullptr, FileExists);
     StartupErrors = Switches.Errors;
-    platform::MakeDirs(platform::ProgramDir() + "/dll");
+    platform::MakeDirs(platform::WritableProgramDir() + "/dll");
 }
 
 void TMonitorCore::OpenClientKey() {

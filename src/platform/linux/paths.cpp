@@ -81,6 +81,11 @@ std::string ProgramDir() {
     return slash == 0 ? "/" : exe.substr(0, slash);
 }
 
+std::string WritableProgramDir() {
+    const std::string dir = ProgramDir();
+    return access(dir.c_str(), W_OK) == 0 ? dir : DataDir();
+}
+
 std::string SettingsFile() {
     return ConfigDir() + "/registry.reg";
 }
