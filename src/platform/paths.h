@@ -5,11 +5,14 @@
 
 namespace keltrix::platform {
 
-std::string ConfigDir();    // $XDG_CONFIG_HOME/keltrix, else ~/.config/keltrix
-std::string DataDir();      // $XDG_DATA_HOME/keltrix, else ~/.local/share/keltrix (created)
-std::string RuntimeDir();   // $XDG_RUNTIME_DIR/keltrix, else /tmp/keltrix-<uid> (created, 0700)
-std::string TempDir();      // $TMPDIR, else /tmp
-std::string ProgramDir();   // folder of the running executable
+std::string ConfigDir();  // $XDG_CONFIG_HOME/keltrix, else ~/.config/keltrix
+std::string DataDir();    // $XDG_DATA_HOME/keltrix, else ~/.local/share/keltrix (created)
+std::string RuntimeDir(); // $XDG_RUNTIME_DIR/keltrix, else /tmp/keltrix-<uid> (created, 0700)
+std::string TempDir();    // $TMPDIR, else /tmp
+std::string ProgramDir(); // folder of the running executable
+// Where files "beside the program" are written: ProgramDir(), or DataDir() for an installed
+// program whose folder is not writable.
+std::string WritableProgramDir();
 std::string SettingsFile(); // ConfigDir()/registry.reg
 
 // Creates the folder and its parents; false when it cannot.
