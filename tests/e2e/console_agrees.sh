@@ -58,3 +58,14 @@ system=$(awk -v t="$((t1 - t0))" -v i="$((i1 - i0))" 'BEGIN { printf "%.1f", t ?
 cpu=$(grep '^cpu=' "$out" | tail -n 3 | cut -d= -f2 | awk '{ s += $1 } END { printf "%.1f", s / NR }')
 near "$cpu" "$system" 15 "ProcUsage without the burner"
 pass "processor usage follows a busy core and TopProc names it; idle reads $cpu (system $system)"
+
+# Without a display, plain keltrix says so and runs in console mode until interrupted.
+env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout -s INT 3 "$KELTRIX" \
+    '--format=plain <B>bold</B> <<>' >"$out" 2>"$TESTROOT/err.txt" || true
+grep -q 'no display to open; running in console mode' "$TESTROOT/err.txt" || fail "no notice on stderr"
+[ "$(head -n 1 "$out")" = "plain bold <" ] || fail "console line: $(head -n 1 "$out")"
+[ "$(sed -n 2p "$out")" = "" ] || fail "no empty line after the frame"
+"$KELTRIX" --version | grep -q '^Keltrix .*(1002)$' || fail "--version"
+"$KELTRIX" --help | grep -q -- '--console' || fail "--help"
+"$KELTRIX" --bogus 2>/dev/null && fail "an unknown long option was accepted"
+pass "no display means console mode; --help, --version and unknown options"
