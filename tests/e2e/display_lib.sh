@@ -86,16 +86,24 @@ wait_popups() { # pid count: waits until the process shows exactly count pop-ups
     done
     return 1
 }
+# Moves the pointer to x y; "mousemove --sync" waits for ever when the pointer is there already.
+point_at() {
+    local X Y SCREEN WINDOW
+    eval "$(xdotool getmouselocation --shell)"
+    : "$SCREEN" "$WINDOW"
+    [ "$X $Y" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
+}
 # Opens the menu with a right click on the window (no tray host) and chooses the Layout
 # item with mnemonic key $2.
 layout_command() {
-    local pid=$1 key=$2 x y w h
-    read -r x y w h < <(geometry "$WIN")
+    local pid=$1 key=$2 x y w
+    read -r x y w _ < <(geometry "$WIN")
     wait_popups "$pid" 0 || fail "a pop-up is still open"
-    xdotool mousemove --sync $((x + w - 3)) $((y + 1)) click 3
+    point_at $((x + w - 3)) $((y + 1))
+    xdotool click 3
     wait_popups "$pid" 1 || fail "a right click on the window opens no menu"
-    # Home picks "Layout" wherever the pointer landed; Right opens it.
-    xdotool key Home
+    # The menu opens with its corner, not an item, under the pointer: Down picks "Layout".
+    xdotool key Down
     sleep 0.2
     xdotool key Right
     wait_popups "$pid" 2 || fail "the Layout submenu did not open"
