@@ -22,9 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     }
     if (!inLine) args.push_back(current);
-    const auto switches = keltrix::ParseStartupSwitches(
-        args, inLine ? &parameterLine : nullptr,
-        [](const std::string& name) { return name.size() % 2 == 0; });
+    const auto switches =
+        keltrix::ParseStartupSwitches(args, inLine ? &parameterLine : nullptr,
+                                      [](const std::string& name) { return name.size() % 2 == 0; });
     if (switches.ClientMode && switches.ClientHost.empty()) std::abort();
     if (switches.AdvancedLogLevel != 0 && !switches.AdvancedLog) std::abort();
     return 0;

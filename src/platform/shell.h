@@ -10,8 +10,8 @@ namespace keltrix::platform {
 // folder; anything else goes to the desktop's opener (xdg-open). The environment variable
 // KELTRIX_SHELL_OPEN, when set, names the opener to use instead (tests use it). The program
 // runs detached. False, with a reason, when it could not be started.
-bool ShellOpen(const std::string& file, const std::string& parameters,
-               const std::string& directory, std::string* error = nullptr);
+bool ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
+               std::string* error = nullptr);
 
 // Splits a parameter line into arguments: blanks separate, double quotes group.
 std::vector<std::string> SplitParameters(const std::string& parameters);

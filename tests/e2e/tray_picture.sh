@@ -2,35 +2,9 @@
 # picture when "DisplayProcInTray" is stored, redrawn at every refresh, and a start-up note
 # shown once as a balloon while the figure keeps updating.
 source "$(dirname "$0")/display_lib.sh"
+source "$(dirname "$0")/tray_lib.sh"
+start_trayer
 
-command -v trayer >/dev/null || fail "trayer is not installed"
-
-# The window trayer docks icons into ("panel", class "trayer").
-tray_panel() {
-    xwininfo -root -tree 2>/dev/null |
-        awk '!found && $2 == "\"panel\":" && /"trayer"/ { print $1; found = 1 } END { exit !found }'
-}
-trayer --edge top --align right --widthtype pixel --width 120 --height 24 \
-    >>"$TESTROOT/trayer.log" 2>&1 &
-TRAYER=$!
-PIDS+=("$TRAYER")
-for _ in $(seq 100); do tray_panel >/dev/null && break; sleep 0.1; done
-tray_panel >/dev/null || fail "trayer shows no panel"
-
-# Prints the window of process $1 that sits inside the tray panel.
-docked_icon() {
-    local panel inside w
-    panel=$(tray_panel) || return 1
-    inside=$(xwininfo -id "$panel" -tree | awk '$1 ~ /^0x/ { print $1 }')
-    for w in $(xdotool search --pid "$1" 2>/dev/null); do
-        w=$(printf '0x%x' "$w")
-        if grep -qx "$w" <<<"$inside"; then
-            echo "$w"
-            return 0
-        fi
-    done
-    return 1
-}
 ICON=""
 wait_docked() {
     for _ in $(seq 150); do ICON=$(docked_icon "$1") && return 0; sleep 0.1; done
@@ -92,4 +66,4 @@ grep -q 'ShowBalloonTips ( Keltrix -;- Uptime Menu Item Active' "$LOG" ||
 after=$(sed -n '/ShowBalloonTips/,$p' "$LOG" | grep -c SetIconColor || true)
 [ "$after" -ge 3 ] || fail "the figure was redrawn $after times after the balloon"
 pass "the start-up note shows once as a balloon; the figure keeps updating"
-kill "$TRAYER" && wait "$TRAYER" 2>/dev/null || true
+kill "$TRAYER_PID" && wait "$TRAYER_PID" 2>/dev/null || true

@@ -52,10 +52,12 @@ bool SpawnDetached(const std::vector<std::string>& argv, const std::string& dire
     }
     close(report[1]);
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
     int err = 0;
     ssize_t n;
-    while ((n = read(report[0], &err, sizeof err)) < 0 && errno == EINTR) {}
+    while ((n = read(report[0], &err, sizeof err)) < 0 && errno == EINTR) {
+    }
     close(report[0]);
     if (n == static_cast<ssize_t>(sizeof err)) {
         if (error) *error = argv[0] + ": " + std::strerror(err);
@@ -87,8 +89,8 @@ std::vector<std::string> SplitParameters(const std::string& parameters) {
     return out;
 }
 
-bool ShellOpen(const std::string& file, const std::string& parameters,
-               const std::string& directory, std::string* error) {
+bool ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
+               std::string* error) {
     std::vector<std::string> argv;
     const char* opener = std::getenv("KELTRIX_SHELL_OPEN");
     if (opener && *opener) {

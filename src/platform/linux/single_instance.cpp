@@ -93,8 +93,8 @@ bool TNamedEvent::Set(const std::string& name) {
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
     const char signal = 1;
-    const bool sent = sendto(fd, &signal, 1, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&addr),
-                             sizeof addr) == 1;
+    const bool sent =
+        sendto(fd, &signal, 1, MSG_DONTWAIT, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 1;
     close(fd);
     return sent;
 }
