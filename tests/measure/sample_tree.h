@@ -2,50 +2,28 @@
 // A machine that changes between samples: a copy of tests/data/measure/base/ in a temporary
 // folder, over which the steps of a recorded sequence are laid one by one.
 
+#include "../platform/temp_tree.h"
+
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 namespace keltrix::test {
 
-class TSampleTree {
+class TSampleTree : public platform::test::TTempTree {
 public:
-    TSampleTree() {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "keltrix-sample-XXXXXX").string();
-        if (!::mkdtemp(pattern.data())) return;
-        Root_ = pattern;
-        Apply("base");
-    }
-    ~TSampleTree() {
-        std::error_code ignored;
-        if (!Root_.empty()) std::filesystem::remove_all(Root_, ignored);
-    }
-    TSampleTree(const TSampleTree&) = delete;
-    TSampleTree& operator=(const TSampleTree&) = delete;
-
-    const std::string& Root() const { return Root_; }
+    TSampleTree() { Apply("base"); }
 
     // Copies tests/data/measure/<step>/ over the root, replacing the files it holds.
     void Apply(std::string_view step) const {
         const auto from = std::filesystem::path(KELTRIX_TEST_DATA) / "measure" / step;
-        std::filesystem::copy(from, Root_,
+        std::filesystem::copy(from, Root(),
                               std::filesystem::copy_options::recursive |
                                   std::filesystem::copy_options::overwrite_existing);
     }
-    void Write(std::string_view path, std::string_view text) const {
-        const std::filesystem::path file = std::filesystem::path(Root_) / path;
-        std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
-    }
     void Remove(std::string_view path) const {
-        std::filesystem::remove_all(std::filesystem::path(Root_) / path);
+        std::filesystem::remove_all(std::filesystem::path(Root()) / path);
     }
-
-private:
-    std::string Root_;
 };
 
 // /proc/<pid>/stat with the given processor ticks.

@@ -30,7 +30,7 @@ public:
     void Write(std::string_view path, std::string_view text) const {
         const std::filesystem::path file = std::filesystem::path(Root_) / path;
         std::filesystem::create_directories(file.parent_path());
-        std::ofstream(file, std::ios::binary) << text;
+        std::ofstream(file, std::ios::binary | std::ios::trunc) << text;
     }
     void Folder(std::string_view path) const {
         std::filesystem::create_directories(std::filesystem::path(Root_) / path);
