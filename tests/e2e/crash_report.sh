@@ -6,16 +6,21 @@ dump=$TESTROOT/report.dmp
 start_keltrix -debug -crash -noballoon
 pid=$LAST_PID
 
-# Finds a window of the program by title and gives it the keys.
+# Finds a window of the program by title, focuses it and gives it the keys. A window may
+# vanish between the search and the focus (Qt maps and unmaps helpers): try again then.
 answer() { # title keys...
     local title=$1 win=""
     shift
     for _ in $(seq 100); do
-        win=$(xdotool search --onlyvisible --pid "$pid" --name "$title" 2>/dev/null | tail -n 1) && [ -n "$win" ] && break
+        win=$(xdotool search --onlyvisible --pid "$pid" --name "^$title\$" 2>/dev/null | tail -n 1) || true
+        if [ -n "$win" ]; then
+            timeout 3 xdotool windowactivate --sync "$win" >/dev/null 2>&1 && break
+            timeout 3 xdotool windowfocus --sync "$win" >/dev/null 2>&1 && break
+        fi
+        win=""
         sleep 0.1
     done
-    [ -n "$win" ] || fail "no window '$title'"
-    xdotool windowactivate --sync "$win" 2>/dev/null || xdotool windowfocus --sync "$win"
+    [ -n "$win" ] || fail "no window '$title' to answer"
     sleep 0.3
     xdotool key --delay 50 "$@"
 }
