@@ -4,6 +4,7 @@
 #include "app/main_timer.h"
 #include "app/smartlog.h"
 #include "app/vistrand_display.h"
+#include "display/layout_text.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "platform/paths.h"
@@ -18,22 +19,10 @@
 #include <QFileDialog>
 
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <fstream>
 
 namespace keltrix {
-namespace {
-
-std::string Trim(const std::string& text) {
-    const std::size_t b = text.find_first_not_of(" \t\r\n");
-    if (b == std::string::npos) return {};
-    const std::size_t e = text.find_last_not_of(" \t\r\n");
-    return text.substr(b, e - b + 1);
-}
-
-} // namespace
-
 template <class F> auto TVistrandDisplay::Prompt(F&& body) {
     const TWindowBehaviour::TDialogHold hold(*Window_);
     return body();
@@ -110,12 +99,9 @@ void TVistrandDisplay::UpdateInterval1Click() {
         const auto answer =
             InputBox(this, "Update Interval", "Interval in milliseconds - Enter 0 to suspend",
                      std::to_string(Timer_->Interval()));
-        const std::string text = answer ? Trim(*answer) : std::string();
+        const std::string text = answer ? TrimBlanks(*answer) : std::string();
         if (!answer || !IsNum(text)) return;
-        int ms = 0;
-        const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), ms);
-        if (ec != std::errc() || end != text.data() + text.size())
-            throw EConvertError("'" + text + "' is not a valid integer value");
+        const std::int32_t ms = StrToInt(text); // digits only, but maybe beyond 32 bits
         Timer_->SetUserInterval(ms);
         Settings_->WriteInteger("Interval", ms);
     });

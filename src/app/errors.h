@@ -22,6 +22,7 @@ public:
 
 KELTRIX_ERROR_CLASS(EInOutError, EKeltrixError);
 KELTRIX_ERROR_CLASS(EConvertError, EKeltrixError);
+KELTRIX_ERROR_CLASS(ERangeError, EKeltrixError);
 KELTRIX_ERROR_CLASS(ERegistryException, EKeltrixError);
 KELTRIX_ERROR_CLASS(EOnPurpose, EKeltrixError);
 

@@ -42,12 +42,4 @@ void TMainTimer::ToggleUserSuspend() {
     }
 }
 
-bool IsNum(const std::string& text) {
-    LogAdd("IsNum (" + text + ")");
-    if (text.empty()) return false;
-    for (char c : text)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 } // namespace keltrix

@@ -35,7 +35,4 @@ private:
     bool UserSuspended_ = false;
 };
 
-// The digits-only test of dialog answers (trimmed); logs "IsNum (text)".
-bool IsNum(const std::string& text);
-
 } // namespace keltrix

@@ -1,6 +1,7 @@
 #include "app/monitor_core.h"
 
 #include "app/smartlog.h"
+#include "display/layout_text.h"
 #include "platform/paths.h"
 #include "platform/system_info.h"
 #include "settings/default_format.h"
@@ -24,26 +25,6 @@ std::string ProcessorType(int level) {
     // Built in place: g++ 12 at -O3 warns falsely about the obvious string concatenation.
     if (level >= 3 && level <= 6) return std::string{'i', static_cast<char>('0' + level), '8', '6'};
     return "UNK?";
-}
-
-std::vector<std::string> SplitFormatLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string current;
-    bool pending = false; // a line was started and not yet ended
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            lines.push_back(current);
-            current.clear();
-            pending = false;
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        } else {
-            current += c;
-            pending = true;
-        }
-    }
-    if (pending) lines.push_back(current);
-    return lines;
 }
 
 TMonitorCore::TMonitorCore(TRegistryStore& settings) : Settings(settings) {}

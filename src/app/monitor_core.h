@@ -52,7 +52,5 @@ public:
 
 // ProcType from the processor level: "IA64", "i386".."i686" or "UNK?".
 std::string ProcessorType(int level);
-// Splits a format string into display lines.
-std::vector<std::string> SplitFormatLines(const std::string& text);
 
 } // namespace keltrix

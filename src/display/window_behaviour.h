@@ -29,9 +29,6 @@ namespace keltrix {
 class TDisplayLayout;
 class TRegistryStore;
 
-// Raised for an alpha value above 255; reaches the general error handler.
-KELTRIX_ERROR_CLASS(ERangeError, EKeltrixError);
-
 struct TWindowBehaviourHooks {
     // Pause and restart the main timer around every prompt.
     std::function<void()> Suspend;

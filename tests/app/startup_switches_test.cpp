@@ -75,15 +75,6 @@ TEST(StartupSwitches, ConfigSetFileMustExist) {
 
 #include "app/monitor_core.h"
 
-TEST(FormatLines, AnyLineBreakEndsALineAndAFinalOneAddsNothing) {
-    using V = std::vector<std::string>;
-    EXPECT_EQ(SplitFormatLines("a\r\nb\rc\nd"), (V{"a", "b", "c", "d"}));
-    EXPECT_EQ(SplitFormatLines("a\r\n"), (V{"a"}));
-    EXPECT_EQ(SplitFormatLines("a\r\n\r\n"), (V{"a", ""}));
-    EXPECT_EQ(SplitFormatLines("\n\r"), (V{"", ""}));
-    EXPECT_TRUE(SplitFormatLines("").empty());
-}
-
 TEST(ProcessorType, FamiliesAndUnknown) {
     EXPECT_EQ(ProcessorType(1), "IA64");
     EXPECT_EQ(ProcessorType(6), "i686");

@@ -1,4 +1,5 @@
 #include "platform/file_store.h"
+#include "platform/paths.h"
 
 #include <cerrno>
 #include <climits>
@@ -39,17 +40,8 @@ std::string ParentDir(const std::string& path) {
 }
 
 void MakeFolders(const std::string& dir, unsigned mode) {
-    struct stat st {};
-    if (::stat(dir.c_str(), &st) == 0) {
-        if (!S_ISDIR(st.st_mode)) Fail(ENOTDIR, "cannot create folder " + dir);
-        return;
-    }
-    for (std::size_t pos = 1; pos <= dir.size(); ++pos) {
-        if (pos != dir.size() && dir[pos] != '/') continue;
-        const std::string part = dir.substr(0, pos);
-        if (::mkdir(part.c_str(), static_cast<mode_t>(mode)) != 0 && errno != EEXIST)
-            Fail(errno, "cannot create folder " + part);
-    }
+    errno = 0;
+    if (!MakeDirs(dir, mode)) Fail(errno != 0 ? errno : ENOTDIR, "cannot create folder " + dir);
 }
 
 // A settings file kept as a symbolic link (dotfiles) stays a link: the file it names is replaced.
