@@ -10,6 +10,7 @@
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
+#include "settings/settings_key.h"
 
 #include <clocale>
 #include <cstdio>
@@ -18,12 +19,10 @@
 namespace keltrix {
 namespace {
 
-constexpr const char* SettingsKey = "Software\\OrlenwickStudios\\Vistrand";
-
 void ResetSettings() {
     try {
         TRegistryStore store(platform::SettingsFile());
-        store.DeleteKey(SettingsKey);
+        store.DeleteKey(SettingsKeyPath);
     } catch (const std::exception&) {
         // A failed reset is silent; start-up then runs on what is stored.
     }
