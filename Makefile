@@ -4,6 +4,8 @@ BUILD ?= build
 JOBS ?= 2
 FUZZ_SECONDS ?= 20
 CMAKE_FLAGS ?=
+# A compiler cache, when the machine has one, makes rebuilds of other checkouts cheap.
+LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
 
 .PHONY: all deps configure build run test unit e2e asan fuzz bench format clean install
 
@@ -13,7 +15,7 @@ deps:
 	@scripts/install-deps
 
 configure: deps
-	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELTRIX_WERROR=ON $(CMAKE_FLAGS) >/dev/null
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKELTRIX_WERROR=ON $(LAUNCHER) $(CMAKE_FLAGS) >/dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
@@ -35,7 +37,7 @@ e2e: build
 
 asan: deps
 	@cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKELTRIX_WERROR=ON \
-	    -DKELTRIX_SANITIZE=ON -DKELTRIX_BENCH=OFF >/dev/null
+	    -DKELTRIX_SANITIZE=ON -DKELTRIX_BENCH=OFF $(LAUNCHER) >/dev/null
 	@cmake --build build-asan -j$(JOBS)
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS) -LE e2e
@@ -43,7 +45,7 @@ asan: deps
 fuzz: deps
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DKELTRIX_FUZZ=ON -DKELTRIX_SANITIZE=ON -DKELTRIX_APP=OFF -DKELTRIX_TESTS=OFF \
-	    -DKELTRIX_BENCH=OFF >/dev/null
+	    -DKELTRIX_BENCH=OFF $(LAUNCHER) >/dev/null
 	@cmake --build build-fuzz -j$(JOBS)
 	@scripts/run-fuzzers build-fuzz $(FUZZ_SECONDS)
 

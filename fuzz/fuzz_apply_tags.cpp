@@ -2,7 +2,7 @@
 // then with a render that echoes its inputs and the opening of its own tag. Input longer than
 // a record also supplies the record, so the renders meet every field value.
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "tags/formatters.h"
 
 #include <cstdint>

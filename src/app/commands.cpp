@@ -1,8 +1,8 @@
 // The pop-up menu and the commands of the main timer, the settings and the exclusion list.
 #include "app/dialogs.h"
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/main_timer.h"
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "app/vistrand_display.h"
 #include "display/layout_text.h"
 #include "display/window_behaviour.h"

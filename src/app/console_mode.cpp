@@ -1,7 +1,7 @@
 #include "app/console_mode.h"
 
 #include "app/console_output.h"
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/monitor_core.h"
 #include "measure/sampling_cycle.h"
 #include "platform/exit_signals.h"

@@ -1,6 +1,6 @@
 #include "app/help_page.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "platform/paths.h"
 
 #include <cerrno>

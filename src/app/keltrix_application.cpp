@@ -1,6 +1,6 @@
 #include "app/keltrix_application.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <cstdio>
 #include <exception>

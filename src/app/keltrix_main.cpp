@@ -1,7 +1,7 @@
 #include "app/keltrix_main.h"
 
 #include "app/console_mode.h"
-#include "app/errors.h"
+#include "base/errors.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"

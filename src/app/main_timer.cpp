@@ -1,6 +1,6 @@
 #include "app/main_timer.h"
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 
 namespace keltrix {
 

@@ -1,6 +1,6 @@
 #include "app/monitor_core.h"
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "display/layout_text.h"
 #include "platform/paths.h"
 #include "platform/system_info.h"

@@ -1,6 +1,6 @@
 // The orderly exit: what is saved, what is released, in its fixed order.
 #include "app/main_timer.h"
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
 #include "display/window_behaviour.h"

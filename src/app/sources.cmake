@@ -1,7 +1,5 @@
-# Plain C++ (in keltrix_core): the advanced log and errors that every layer uses, the
-# switches, the shared start-up and console mode.
+# Plain C++ (in keltrix_core): the switches, the shared start-up and console mode.
 set(KELTRIX_APP_CORE_SOURCES
-    src/app/smartlog.cpp
     src/app/help_page.cpp
     src/app/process_entry.cpp
     src/app/startup_switches.cpp

@@ -2,7 +2,7 @@
 #include "app/dialogs.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
 #include "display/display_layout.h"

@@ -1,6 +1,6 @@
 #include "app/tray_icon.h"
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "app/tray_pictures.h"
 #include "measure/raw_data.h"
 #include "platform/system_info.h"

@@ -1,6 +1,6 @@
 #include "display/display_layout.h"
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "display/links.h"
 #include "display/qab_label.h"
 #include "platform/drives.h"

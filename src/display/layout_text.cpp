@@ -1,7 +1,7 @@
 #include "display/layout_text.h"
 
-#include "app/errors.h"
-#include "app/smartlog.h"
+#include "base/errors.h"
+#include "base/smartlog.h"
 #include "tags/number_format.h"
 
 namespace keltrix {

@@ -1,6 +1,6 @@
 #include "display/links.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "display/layout_text.h"
 #include "measure/codepage.h"
 #include "platform/text_file.h"

@@ -1,7 +1,7 @@
 // The window's look: text font, background colour or picture, and transparency (colour key
 // plus constant alpha).
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "display/color_resolve.h"
 #include "display/display_layout.h"
 #include "display/qab_label.h"

@@ -4,7 +4,7 @@
 
 #include "display/window_behaviour.h"
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/layout_text.h"
 #include "display/qab_label.h"

@@ -4,7 +4,7 @@
 // staying on top or pinned under every other window, dragging the window by its body, the
 // dragging handle, the placement lock and a fixed size. Every change is stored at once.
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "display/background_image.h"
 #include "display/colors.h"
 #include "display/prompts.h"

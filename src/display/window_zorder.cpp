@@ -1,7 +1,7 @@
 // Where the window sits: its z-order band (on top, normal, pinned to the bottom), its taskbar
 // button, and moving it by dragging its body.
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "display/x11_desktop.h"

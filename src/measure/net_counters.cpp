@@ -1,6 +1,6 @@
 #include "measure/net_counters.h"
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 
 #include <algorithm>
 

@@ -3,7 +3,7 @@
 #include "measure/comma_text.h"
 #include "platform/perf_walk.h"
 
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,7 +1,7 @@
 #include "measure/sampling_cycle.h"
 
-#include "app/errors.h"
-#include "app/smartlog.h"
+#include "base/errors.h"
+#include "base/smartlog.h"
 #include "measure/bug_report.h"
 #include "measure/comma_text.h"
 #include "measure/date_time.h"

@@ -4,7 +4,7 @@
 // compare without regard to ASCII letter case and keep the case of their first writing; keys
 // stay in creation order, values in first-write order.
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <cstdint>
 #include <string>

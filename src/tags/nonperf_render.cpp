@@ -1,7 +1,7 @@
 // Rendering of the system tags: addresses, names, date and time, drive space, processor type
 // and lines of text files.
 
-#include "app/errors.h"
+#include "base/errors.h"
 #include "measure/codepage.h"
 #include "platform/text_file.h"
 #include "tags/date_time_format.h"

@@ -1,4 +1,4 @@
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/tray_pictures.h"
 #include "measure/raw_data.h"

@@ -1,5 +1,5 @@
 // Format-string lines, prompt numbers, the screen adjustment and link lines, without widgets.
-#include "app/errors.h"
+#include "base/errors.h"
 #include "display/layout_text.h"
 #include "display/links.h"
 #include "display_fixture.h"

@@ -1,5 +1,5 @@
-#include "app/errors.h"
-#include "app/smartlog.h"
+#include "base/errors.h"
+#include "base/smartlog.h"
 #include "measure/memory_scale.h"
 #include "measure/sampling_cycle.h"
 #include "sample_tree.h"

@@ -1,4 +1,4 @@
-#include "app/errors.h"
+#include "base/errors.h"
 #include "measure/date_time.h"
 #include "platform/text_file.h"
 #include "tags/date_time_format.h"

@@ -1,5 +1,5 @@
-#include "app/errors.h"
-#include "app/smartlog.h"
+#include "base/errors.h"
+#include "base/smartlog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "app/smartlog.h"
+#include "base/smartlog.h"
 
-#include "app/errors.h"
+#include "base/errors.h"
 
 #include <cerrno>
 #include <cstdio>
