@@ -94,7 +94,8 @@ void ReadAll(const TSensorSource& source, TAreaImage& image) {
     for (int kind = 1; kind <= 3; ++kind) {
         for (TSlot& slot : image.Group(kind)) {
             double value = 0;
-            image.Record(slot, slot.Source >= 0 && source.Read(slot.Source, value), value);
+            const bool ok = slot.Source >= 0 && source.Read(slot.Source, value);
+            image.Record(slot, ok, value);
         }
     }
 }
