@@ -165,6 +165,11 @@ void TMBMLink::Stop() {
     platform::FreeLibrary(module);
 }
 
+bool TMBMLink::LoaderRunning() const {
+    return std::any_of(Loaders_.begin(), Loaders_.end(),
+                       [](const auto& loader) { return !loader->Finished; });
+}
+
 void TMBMLink::JoinLoaders(bool all) {
     for (auto it = Loaders_.begin(); it != Loaders_.end();) {
         TLoader& loader = **it;

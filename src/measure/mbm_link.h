@@ -62,6 +62,8 @@ public:
     bool StarterLoaded() const { return StarterHandle_.load() != nullptr; }
     bool LoaderBusy() const { return LoaderBusy_.load(); }
     bool MonitorWanted() const { return MonitorWanted_.load(); }
+    // A loader thread has not ended yet (main thread).
+    bool LoaderRunning() const;
     const std::array<std::int32_t, mbm::ReadingsPerKind>& SensorTemp() const {
         return SensorTemp_;
     }
