@@ -15,8 +15,7 @@ TPowerNotices::TPowerNotices(std::function<void(int event)> onEvent, QObject* pa
 }
 
 void TPowerNotices::PrepareForSleep(bool sleeping) {
-    if (OnEvent_)
-        OnEvent_(sleeping ? platform::PBT_APMSUSPEND : platform::PBT_APMRESUMESUSPEND);
+    if (OnEvent_) OnEvent_(sleeping ? platform::PBT_APMSUSPEND : platform::PBT_APMRESUMESUSPEND);
 }
 
 } // namespace keltrix

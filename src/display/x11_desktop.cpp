@@ -57,8 +57,8 @@ std::string Title(Display* display, Window window) {
     unsigned char* data = nullptr;
     std::string title;
     if (XGetWindowProperty(display, window, Intern(display, "_NET_WM_NAME"), 0, 256, False,
-                           Intern(display, "UTF8_STRING"), &actualType, &format, &count,
-                           &remaining, &data) == Success &&
+                           Intern(display, "UTF8_STRING"), &actualType, &format, &count, &remaining,
+                           &data) == Success &&
         data && format == 8)
         title.assign(reinterpret_cast<const char*>(data), count);
     if (data) XFree(data);

@@ -64,9 +64,7 @@ public:
     bool MonitorWanted() const { return MonitorWanted_.load(); }
     // A loader thread has not ended yet (main thread).
     bool LoaderRunning() const;
-    const std::array<std::int32_t, mbm::ReadingsPerKind>& SensorTemp() const {
-        return SensorTemp_;
-    }
+    const std::array<std::int32_t, mbm::ReadingsPerKind>& SensorTemp() const { return SensorTemp_; }
     const std::array<std::int32_t, mbm::ReadingsPerKind>& SensorFan() const { return SensorFan_; }
 
 private:

@@ -21,8 +21,8 @@ inline constexpr int SensorEntries = 100;
 inline constexpr std::size_t InfoOffset = SensorsOffset + SensorSize * SensorEntries; // 8088
 
 // Fields of one sensor entry.
-inline constexpr std::size_t TypeField = 0;     // uint8, 0: no sensor
-inline constexpr std::size_t NameField = 1;     // 12 characters
+inline constexpr std::size_t TypeField = 0; // uint8, 0: no sensor
+inline constexpr std::size_t NameField = 1; // 12 characters
 inline constexpr std::size_t NameSize = 12;
 inline constexpr std::size_t CurrentField = 16; // float64
 inline constexpr std::size_t LowField = 24;     // float64

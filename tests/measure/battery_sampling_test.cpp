@@ -1,6 +1,6 @@
 // The battery tags over a recorded power-supply folder, sampled with no other tag in use.
-#include "measure/sampling_cycle.h"
 #include "../platform/temp_tree.h"
+#include "measure/sampling_cycle.h"
 
 #include <gtest/gtest.h>
 

@@ -22,7 +22,8 @@ public:
     }
     // Sensor entry at a position: type and current value.
     void Sensor(int position, std::uint8_t type, double value) {
-        const std::size_t entry = mbm::SensorsOffset + mbm::SensorSize * static_cast<std::size_t>(position);
+        const std::size_t entry =
+            mbm::SensorsOffset + mbm::SensorSize * static_cast<std::size_t>(position);
         Bytes[entry + mbm::TypeField] = type;
         Put(entry + mbm::CurrentField, value);
     }
@@ -36,7 +37,8 @@ public:
 // A shared-memory area of a name no other test or program uses; removed at the end.
 class TTestArea {
 public:
-    TTestArea() : Name("keltrix-test-" + std::to_string(getpid()) + "-" + std::to_string(Next()++)) {}
+    TTestArea()
+        : Name("keltrix-test-" + std::to_string(getpid()) + "-" + std::to_string(Next()++)) {}
     ~TTestArea() { Remove(); }
     TTestArea(const TTestArea&) = delete;
     TTestArea& operator=(const TTestArea&) = delete;

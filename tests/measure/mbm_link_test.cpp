@@ -125,7 +125,8 @@ TEST_F(MBMLinkTest, StartsOnceThenCopiesRoundedReadings) {
     MakeLink();
     std::fill(Data.Temp, Data.Temp + 9, 7);
     Sample();
-    EXPECT_EQ(Temps(), std::vector<std::int32_t>(9, 7)) << "the first sample only starts the loader";
+    EXPECT_EQ(Temps(), std::vector<std::int32_t>(9, 7))
+        << "the first sample only starts the loader";
     EXPECT_EQ(Entries("DLLLoad"), 1);
     EXPECT_EQ(Entries("MBMDLLDone"), 1);
     EXPECT_FALSE(Link->LoaderBusy());

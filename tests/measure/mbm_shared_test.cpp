@@ -88,8 +88,7 @@ TEST(MBMShared, ShortAreasReadAsAbsent) {
     for (std::size_t size : {std::size_t{0}, std::size_t{20}, std::size_t{40}, std::size_t{88},
                              std::size_t{88 + 79}, std::size_t{88 + 80}}) {
         const std::span<const std::uint8_t> area(board.Bytes.data(), size);
-        EXPECT_EQ(mbm::ReadSensor(area, KindTemperature, 0).has_value(), size >= 88 + 80)
-            << size;
+        EXPECT_EQ(mbm::ReadSensor(area, KindTemperature, 0).has_value(), size >= 88 + 80) << size;
         EXPECT_FALSE(mbm::ReadSensor(area, KindTemperature, 1)) << size;
     }
 }
@@ -98,8 +97,9 @@ TEST(MBMShared, RoundingTakesHalvesToEven) {
     const struct {
         double Value;
         std::int32_t Whole;
-    } cases[] = {{45.5, 46}, {44.5, 44}, {45.6, 46}, {44.49, 44}, {0.5, 0},      {-0.5, 0},
-                 {-1.5, -2}, {-2.5, -2}, {2.5, 2},   {3.5, 4},    {-45.6, -46}, {2147483647.4, 2147483647}};
+    } cases[] = {{45.5, 46}, {44.5, 44}, {45.6, 46},   {44.49, 44},
+                 {0.5, 0},   {-0.5, 0},  {-1.5, -2},   {-2.5, -2},
+                 {2.5, 2},   {3.5, 4},   {-45.6, -46}, {2147483647.4, 2147483647}};
     for (const auto& c : cases) {
         std::int32_t whole = 99;
         ASSERT_EQ(mbm::RoundReading(c.Value, whole), mbm::TRounding::Whole) << c.Value;
@@ -117,15 +117,15 @@ TEST(MBMShared, RoundingTakesHalvesToEven) {
 // What the publisher writes is what the reader reads, holes and all.
 TEST(MBMShared, PublisherLayoutReadsBack) {
     sensord::TAreaImage image;
-    std::vector<sensord::TFoundSensor> found = {
-        {1, "chip#0/temp1", "CPU", 80, 95}, {2, "chip#0/in0", "Vcore", 0.8, 1.5},
-        {3, "chip#0/fan1", "CPU fan", 600, 0}, {1, "chip#0/temp2", "Board", 0, 0},
-        {3, "chip#0/fan2", "", 0, 0}};
+    std::vector<sensord::TFoundSensor> found = {{1, "chip#0/temp1", "CPU", 80, 95},
+                                                {2, "chip#0/in0", "Vcore", 0.8, 1.5},
+                                                {3, "chip#0/fan1", "CPU fan", 600, 0},
+                                                {1, "chip#0/temp2", "Board", 0, 0},
+                                                {3, "chip#0/fan2", "", 0, 0}};
     image.Arrange(found);
     const double readings[] = {45.5, 1.25, 1500, 44.5, 255};
     for (int kind = 1; kind <= 3; ++kind)
-        for (auto& slot : image.Group(kind))
-            image.Record(slot, true, readings[slot.Source]);
+        for (auto& slot : image.Group(kind)) image.Record(slot, true, readings[slot.Source]);
     auto bytes = image.Bytes(4242);
     ASSERT_EQ(bytes.size(), sensord::TAreaImage::AreaSize());
     std::span<const std::uint8_t> area(bytes);

@@ -2,9 +2,9 @@
 // publisher runs, and answers once the shared-memory area exists. Exports, both without
 // arguments: int Start() (1: the area exists; otherwise a code of sensord/exit_codes.h) and
 // void Stop() (ends the publisher that Start started).
-#include "measure/mbm_shared.h"
 #include "../sensord/area_image.h"
 #include "../sensord/exit_codes.h"
+#include "measure/mbm_shared.h"
 
 #include <cerrno>
 #include <chrono>
@@ -33,13 +33,13 @@ constexpr auto StartTimeOut = 10s;
 constexpr auto StopTimeOut = 3s;
 
 std::mutex Lock;
-pid_t Child = 0;    // the publisher this library started
+pid_t Child = 0;   // the publisher this library started
 int HeldArea = -1; // keeps the area open: the publisher sees a reader for as long as we live
 
 // The area is there, filled, and its publisher runs.
 bool AreaLive() {
-    const int fd = shm_open(("/" + std::string(mbm::SharedMemoryName)).c_str(),
-                            O_RDONLY | O_CLOEXEC, 0);
+    const int fd =
+        shm_open(("/" + std::string(mbm::SharedMemoryName)).c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0) return false;
     std::uint8_t version[8] = {}, pid[4] = {};
     const bool read = pread(fd, version, sizeof version, mbm::VersionOffset) == 8 &&
@@ -48,14 +48,15 @@ bool AreaLive() {
     if (!read) return false;
     bool filled = false;
     for (std::uint8_t b : version) filled = filled || b != 0;
-    const auto owner =
-        static_cast<pid_t>(pid[0] | pid[1] << 8 | pid[2] << 16 | static_cast<unsigned>(pid[3]) << 24);
+    const auto owner = static_cast<pid_t>(pid[0] | pid[1] << 8 | pid[2] << 16 |
+                                          static_cast<unsigned>(pid[3]) << 24);
     return filled && owner > 0 && (kill(owner, 0) == 0 || errno == EPERM);
 }
 
 void HoldArea() {
     if (HeldArea >= 0) close(HeldArea);
-    HeldArea = shm_open(("/" + std::string(mbm::SharedMemoryName)).c_str(), O_RDONLY | O_CLOEXEC, 0);
+    HeldArea =
+        shm_open(("/" + std::string(mbm::SharedMemoryName)).c_str(), O_RDONLY | O_CLOEXEC, 0);
 }
 
 // The folder of this library, where the publisher is installed beside it.

@@ -65,7 +65,8 @@ int ParseOptions(int argc, char** argv, TOptions& options) {
             options.List = true;
         } else if (arg == "--name" && hasValue && *argv[i + 1]) {
             options.Name = argv[++i];
-        } else if (arg == "--interval" && hasValue && Number(argv[i + 1], 100, options.IntervalMs)) {
+        } else if (arg == "--interval" && hasValue &&
+                   Number(argv[i + 1], 100, options.IntervalMs)) {
             ++i;
         } else if (arg == "--idle" && hasValue && Number(argv[i + 1], 0, options.IdleSeconds)) {
             ++i;
@@ -178,7 +179,8 @@ int main(int argc, char** argv) {
         }
         const auto now = Clock::now();
         if (area.ReaderSince()) lastReader = now;
-        if (options.IdleSeconds > 0 && now - lastReader > std::chrono::seconds(options.IdleSeconds)) {
+        if (options.IdleSeconds > 0 &&
+            now - lastReader > std::chrono::seconds(options.IdleSeconds)) {
             if (!area.ReaderHolds()) break;
             lastReader = now;
         }

@@ -131,7 +131,8 @@ bool TPublishedArea::ReaderHolds() const {
             char link[4096];
             const std::string entry = fdDir + "/" + fd->d_name;
             const ssize_t n = readlink(entry.c_str(), link, sizeof link - 1);
-            if (n > 0 && target.compare(0, std::string::npos, link, static_cast<std::size_t>(n)) == 0) {
+            if (n > 0 &&
+                target.compare(0, std::string::npos, link, static_cast<std::size_t>(n)) == 0) {
                 held = true;
                 break;
             }
