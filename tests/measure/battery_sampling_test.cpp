@@ -93,10 +93,5 @@ TEST_F(BatterySamplingTest, BatteryTagsAloneKeepThePowerStatusFresh) {
     EXPECT_EQ(Sample(), "     |     |90   ");
 }
 
-TEST_F(BatterySamplingTest, NoPowerSupplyFolderIsNoBattery) {
-    std::filesystem::remove_all(Tree.Root() + "/sys");
-    EXPECT_EQ(Sample(), "UNKNOWN|No battery|Unknown|Unknown|Unknown");
-}
-
 } // namespace
 } // namespace keltrix
