@@ -240,8 +240,9 @@ void TXMLValSourceFile::ReloadIfChanged() {
     const platform::TFileStamp now = platform::StatFile(FileName_);
     if (now == KnownStamp_) return;
     if (!now.Exists) {
-        // Gone: written again from what this source holds.
+        // Gone: written again from what this source holds; there is nothing left to protect.
         KnownStamp_ = now;
+        LoadError_.clear();
         Save();
         return;
     }
