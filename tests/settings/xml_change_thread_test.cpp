@@ -58,8 +58,8 @@ void WriteFromAnotherProcess(const std::string& file, const std::string& text) {
     const pid_t pid = ::fork();
     if (pid == 0) {
         const int fd = ::open(file.c_str(), O_WRONLY | O_TRUNC | O_CREAT, 0644);
-        const bool ok = fd >= 0 && ::write(fd, text.data(), text.size()) ==
-                                       static_cast<ssize_t>(text.size());
+        const bool ok =
+            fd >= 0 && ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
         ::_exit(ok && ::close(fd) == 0 ? 0 : 1);
     }
     ASSERT_GT(pid, 0);
@@ -84,7 +84,7 @@ struct Watcher : ::testing::Test {
 
 TEST_F(Watcher, AChangeByAnotherProcessArrivesWithinSevenSeconds) {
     Owner->Source.SetCheckForXMLChanges(true); // the real delays: 5 s polls, 1 s settling
-    std::this_thread::sleep_for(100ms);         // the watch is in place
+    std::this_thread::sleep_for(100ms);        // the watch is in place
     const auto start = std::chrono::steady_clock::now();
     WriteFromAnotherProcess(File, "<Configuration><Value>from elsewhere</Value></Configuration>");
     ASSERT_TRUE(Jobs.RunUntil([this] { return Changes == 1; }, 7s));

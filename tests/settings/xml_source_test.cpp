@@ -149,8 +149,8 @@ TEST(XMLSource, AFolderThatCannotBeWrittenIsReportedOncePerRunOfFailures) {
     for (int i = 0; i < 5; ++i) value.SetAsInteger(i);
     ASSERT_EQ(reports.Messages.size(), 1u);
     EXPECT_EQ(reports.Classes[0], "EInOutError");
-    EXPECT_EQ(reports.Messages[0], "Cannot save " + folder + "/config.xml in " + folder +
-                                       ": No such file or directory");
+    EXPECT_EQ(reports.Messages[0],
+              "Cannot save " + folder + "/config.xml in " + folder + ": No such file or directory");
     EXPECT_EQ(value.GetAsInteger(), 4); // the values go on in memory
 
     std::filesystem::create_directory(folder);

@@ -94,8 +94,8 @@ TEST_F(XMLValue, BooleanReadsByTheKindOfTheRawValue) {
     WriteAll(File, Config("<Yes>yes</Yes><One>1</One><Empty></Empty><T>t</T><Tr>TRUE</Tr>"
                           "<No>no</No>"));
     TXMLFixtureOwner owner(File);
-    TXMLValueBool yes(&owner, "Yes"), one(&owner, "One"), empty(&owner, "Empty"),
-        t(&owner, "T"), tr(&owner, "Tr"), no(&owner, "No"), missing(&owner, "Missing");
+    TXMLValueBool yes(&owner, "Yes"), one(&owner, "One"), empty(&owner, "Empty"), t(&owner, "T"),
+        tr(&owner, "Tr"), no(&owner, "No"), missing(&owner, "Missing");
     empty.Default = true;
     missing.Default = true;
     EXPECT_TRUE(yes.GetAsBoolean());
@@ -144,7 +144,7 @@ TEST_F(XMLValue, StringLimitsCutOrRaiseInCharacters) {
     name.RaiseMinMaxException = false;
     name.SetAsText("abcdef");
     EXPECT_EQ(ReadAll(File), Config("  <Name>abc</Name>\n")); // in the element's place
-    name.SetAsText("äöüß"); // never half a character
+    name.SetAsText("äöüß");                                   // never half a character
     EXPECT_EQ(name.GetAsText(), "äöü");
 
     name.MaxStrLength = 0;
@@ -177,8 +177,10 @@ TEST_F(XMLValue, ValidationReplacesOrRejects) {
     text.OnValidate = [&](TComponent*, const std::string& node, const TXMLVariant& raw,
                           TXMLVariant& replace, bool& valid) {
         seenName = node;
-        if (VarToStr(raw) == "bad") valid = false;
-        else replace = "<" + VarToStr(raw) + ">";
+        if (VarToStr(raw) == "bad")
+            valid = false;
+        else
+            replace = "<" + VarToStr(raw) + ">";
     };
     text.SetAsText("good");
     EXPECT_EQ(seenName, "Text");
