@@ -17,8 +17,6 @@ QString Text(const std::string& s) {
 
 } // namespace
 
-TXMLEdit::TXMLEdit(QWidget* parent) : QLineEdit(parent) {}
-
 void TXMLEdit::XMLRefresh() {
     // The user's typing is not overwritten while the user is at it.
     if (XMLLink() && !hasFocus()) setText(Text(XMLLink()->GetAsText()));
@@ -29,7 +27,7 @@ void TXMLEdit::focusOutEvent(QFocusEvent* event) {
     if (XMLLink()) XMLLink()->SetAsText(text().toStdString());
 }
 
-TXMLSpinEdit::TXMLSpinEdit(QWidget* parent) : QSpinBox(parent) {
+TXMLSpinEdit::TXMLSpinEdit(QWidget* parent) : TXMLLinked(parent) {
     setRange(std::numeric_limits<int>::min(), std::numeric_limits<int>::max());
 }
 
@@ -43,19 +41,12 @@ void TXMLSpinEdit::focusOutEvent(QFocusEvent* event) {
     if (XMLLink()) XMLLink()->SetAsText(text().toStdString());
 }
 
-TXMLCheckBox::TXMLCheckBox(QWidget* parent) : QCheckBox(parent) {}
-
-void TXMLCheckBox::SetXMLLink(TXMLValueBool* value) {
-    Value_ = value;
-    Link_.Set(value);
-}
-
 void TXMLCheckBox::XMLRefresh() {
-    if (Link_.Get()) setChecked(Value_->GetAsBoolean());
+    if (XMLLink()) setChecked(XMLLink()->GetAsBoolean());
 }
 
 void TXMLCheckBox::Store() {
-    if (Link_.Get()) Value_->SetAsBoolean(isChecked());
+    if (XMLLink()) XMLLink()->SetAsBoolean(isChecked());
 }
 
 void TXMLCheckBox::nextCheckState() {
@@ -68,24 +59,19 @@ void TXMLCheckBox::focusOutEvent(QFocusEvent* event) {
     Store();
 }
 
-TXMLTrackBar::TXMLTrackBar(QWidget* parent) : QSlider(Qt::Horizontal, parent) {}
-
-void TXMLTrackBar::SetXMLLink(TXMLValueInt* value) {
-    Value_ = value;
-    Link_.Set(value);
-}
+TXMLTrackBar::TXMLTrackBar(QWidget* parent) : TXMLLinked(Qt::Horizontal, parent) {}
 
 void TXMLTrackBar::XMLRefresh() {
-    if (Link_.Get()) setValue(Value_->GetAsInteger());
+    if (XMLLink()) setValue(XMLLink()->GetAsInteger());
 }
 
 void TXMLTrackBar::focusOutEvent(QFocusEvent* event) {
     QSlider::focusOutEvent(event);
-    if (Link_.Get()) Value_->SetAsInteger(value());
+    if (XMLLink()) XMLLink()->SetAsInteger(value());
 }
 
 TXMLRadioGroup::TXMLRadioGroup(QWidget* parent)
-    : QGroupBox(parent), Buttons_(new QButtonGroup(this)) {
+    : TXMLLinked(parent), Buttons_(new QButtonGroup(this)) {
     new QVBoxLayout(this);
 }
 

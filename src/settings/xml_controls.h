@@ -16,40 +16,41 @@ class QButtonGroup;
 
 namespace keltrix {
 
-class TXMLEdit : public QLineEdit, public IXMLLinkedControl {
+// A widget of kind TWidget bound to a value of kind TValue through its XMLLink.
+template <class TWidget, class TValue = TXMLValue>
+class TXMLLinked : public TWidget, public IXMLLinkedControl {
 public:
-    explicit TXMLEdit(QWidget* parent = nullptr);
-    TXMLValue* XMLLink() const { return Link_.Get(); }
-    void SetXMLLink(TXMLValue* value) { Link_.Set(value); }
-    void XMLRefresh() override;
-
-protected:
-    void focusOutEvent(QFocusEvent* event) override;
+    using TWidget::TWidget;
+    TValue* XMLLink() const { return static_cast<TValue*>(Link_.Get()); }
+    // Registers with the value and shows it.
+    void SetXMLLink(TValue* value) { Link_.Set(value); }
 
 private:
     TXMLControlLink Link_{*this};
 };
 
-class TXMLSpinEdit : public QSpinBox, public IXMLLinkedControl {
+class TXMLEdit : public TXMLLinked<QLineEdit> {
+public:
+    using TXMLLinked::TXMLLinked;
+    void XMLRefresh() override;
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+};
+
+class TXMLSpinEdit : public TXMLLinked<QSpinBox> {
 public:
     // Without limits of its own, as the value has its own.
     explicit TXMLSpinEdit(QWidget* parent = nullptr);
-    TXMLValue* XMLLink() const { return Link_.Get(); }
-    void SetXMLLink(TXMLValue* value) { Link_.Set(value); }
     void XMLRefresh() override;
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    TXMLControlLink Link_{*this};
 };
 
-class TXMLCheckBox : public QCheckBox, public IXMLLinkedControl {
+class TXMLCheckBox : public TXMLLinked<QCheckBox, TXMLValueBool> {
 public:
-    explicit TXMLCheckBox(QWidget* parent = nullptr);
-    TXMLValueBool* XMLLink() const { return Value_; }
-    void SetXMLLink(TXMLValueBool* value);
+    using TXMLLinked::TXMLLinked;
     void XMLRefresh() override;
 
 protected:
@@ -58,31 +59,21 @@ protected:
 
 private:
     void Store();
-    TXMLValueBool* Value_ = nullptr;
-    TXMLControlLink Link_{*this};
 };
 
-class TXMLTrackBar : public QSlider, public IXMLLinkedControl {
+class TXMLTrackBar : public TXMLLinked<QSlider, TXMLValueInt> {
 public:
     explicit TXMLTrackBar(QWidget* parent = nullptr);
-    TXMLValueInt* XMLLink() const { return Value_; }
-    void SetXMLLink(TXMLValueInt* value);
     void XMLRefresh() override;
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
-
-private:
-    TXMLValueInt* Value_ = nullptr;
-    TXMLControlLink Link_{*this};
 };
 
 // A group of radio buttons, one per item; item index -1 when none is selected.
-class TXMLRadioGroup : public QGroupBox, public IXMLLinkedControl {
+class TXMLRadioGroup : public TXMLLinked<QGroupBox> {
 public:
     explicit TXMLRadioGroup(QWidget* parent = nullptr);
-    TXMLValue* XMLLink() const { return Link_.Get(); }
-    void SetXMLLink(TXMLValue* value) { Link_.Set(value); }
     void XMLRefresh() override;
 
     // Store the item index instead of the item's text (only with an integer value).
@@ -101,7 +92,6 @@ private:
 
     QStringList Items_;
     QButtonGroup* Buttons_;
-    TXMLControlLink Link_{*this};
 };
 
 } // namespace keltrix

@@ -23,6 +23,14 @@ void Leave(QWidget* w) {
     QApplication::sendEvent(w, &out);
 }
 
+// A window holding the widgets one below the other, shown and active so that focus moves.
+void ShowColumn(QWidget& window, std::initializer_list<QWidget*> widgets) {
+    auto* layout = new QVBoxLayout(&window);
+    for (QWidget* w : widgets) layout->addWidget(w);
+    window.show();
+    QApplication::setActiveWindow(&window);
+}
+
 struct Controls : ::testing::Test {
     TTempDir Dir;
     std::string File = Dir.File("config.xml");
@@ -54,12 +62,8 @@ TEST_F(Controls, AFocusedEditKeepsWhatTheUserTypes) {
     QWidget window;
     auto* edit = new TXMLEdit(&window);
     auto* other = new TXMLEdit(&window);
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(edit);
-    layout->addWidget(other);
     edit->SetXMLLink(&name);
-    window.show();
-    QApplication::setActiveWindow(&window);
+    ShowColumn(window, {edit, other});
     edit->setFocus();
     QApplication::processEvents();
     ASSERT_TRUE(edit->hasFocus());
@@ -113,9 +117,6 @@ TEST_F(Controls, ARadioGroupFindsItsTextOrIndexAndWritesWhenLeftAsAWhole) {
     QWidget window;
     auto* group = new TXMLRadioGroup(&window);
     auto* after = new TXMLEdit(&window);
-    auto* layout = new QVBoxLayout(&window);
-    layout->addWidget(group);
-    layout->addWidget(after);
     group->SetItems({"Alpha", "Beta", "Gamma"});
     choice.SetAsText("beta"); // items match in any letter case
     group->SetXMLLink(&choice);
@@ -123,8 +124,7 @@ TEST_F(Controls, ARadioGroupFindsItsTextOrIndexAndWritesWhenLeftAsAWhole) {
     choice.SetAsText("Delta");
     EXPECT_EQ(group->ItemIndex(), -1);
 
-    window.show();
-    QApplication::setActiveWindow(&window);
+    ShowColumn(window, {group, after});
     auto buttons = group->findChildren<QRadioButton*>();
     ASSERT_EQ(buttons.size(), 3);
     buttons[0]->setFocus();
