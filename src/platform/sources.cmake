@@ -16,4 +16,5 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/exit_signals.cpp
     src/platform/linux/shared_memory.cpp
     src/platform/linux/dynamic_library.cpp
+    src/platform/linux/dir_watch.cpp
 )
