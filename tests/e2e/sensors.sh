@@ -61,6 +61,29 @@ wait_for_exit "$publisher" 1 || fail "sensord still runs after the program's exi
 ! grep -q . "$TESTROOT/err.txt" || fail "messages: $(cat "$TESTROOT/err.txt")"
 pass "the exit stops sensord and its area goes"
 
+# Two programs read: the one that started sensord leaves, the other goes on reading.
+"$KELTRIX" --console "--format=$format" >"$out" 2>>"$TESTROOT/err.txt" &
+kpid=$!
+PIDS+=("$kpid")
+wait_for_line 'T|46|47|46|30|0|0|0|0|0' 10
+publisher=$(pgrep -P "$kpid" -x sensord) || fail "sensord is not the program's child"
+out2=$TESTROOT/console2.txt
+"$KELTRIX" --console "--format=$format" >"$out2" 2>>"$TESTROOT/err.txt" &
+k2=$!
+PIDS+=("$k2")
+out=$out2 wait_for_line 'T|46|47|46|30|0|0|0|0|0' 10
+kill -INT "$kpid"
+wait_for_exit "$kpid" 5 || fail "no exit on SIGINT"
+echo 50000 >"$HWMON_TREE/hwmon0/temp1_input"
+out=$out2 wait_for_line 'T|50|47|46|30|0|0|0|0|0' 3
+kill -0 "$publisher" || fail "sensord ended while another program read it"
+kill -INT "$k2"
+wait_for_exit "$k2" 5 || fail "no exit on SIGINT"
+kill -TERM "$publisher"
+wait_for_exit "$publisher" 2 || fail "sensord did not stop"
+echo 45500 >"$HWMON_TREE/hwmon0/temp1_input"
+pass "sensord stays while another program still reads it"
+
 # sensord on its own: the area goes when nobody reads it, one publisher at a time.
 start=$(date +%s)
 "$SENSORD" --idle 2 &

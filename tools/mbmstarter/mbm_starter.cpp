@@ -2,9 +2,10 @@
 // publisher runs, and answers once the shared-memory area exists. Exports, both without
 // arguments: int Start() (1: the area exists; otherwise a code of sensord/exit_codes.h) and
 // void Stop() (ends the publisher that Start started).
-#include "../sensord/area_image.h"
-#include "../sensord/exit_codes.h"
+#include "area_image.h"
+#include "exit_codes.h"
 #include "measure/mbm_shared.h"
+#include "published_area.h"
 
 #include <cerrno>
 #include <chrono>
@@ -32,31 +33,29 @@ using namespace std::chrono_literals;
 constexpr auto StartTimeOut = 10s;
 constexpr auto StopTimeOut = 3s;
 
+std::string AreaPath() {
+    return std::string("/").append(mbm::SharedMemoryName);
+}
+
 std::mutex Lock;
 pid_t Child = 0;   // the publisher this library started
 int HeldArea = -1; // keeps the area open: the publisher sees a reader for as long as we live
 
 // The area is there, filled, and its publisher runs.
 bool AreaLive() {
-    const int fd =
-        shm_open(("/" + std::string(mbm::SharedMemoryName)).c_str(), O_RDONLY | O_CLOEXEC, 0);
+    const int fd = shm_open(AreaPath().c_str(), O_RDONLY | O_CLOEXEC, 0);
     if (fd < 0) return false;
-    std::uint8_t version[8] = {}, pid[4] = {};
-    const bool read = pread(fd, version, sizeof version, mbm::VersionOffset) == 8 &&
-                      pread(fd, pid, sizeof pid, mbm::InfoOffset + sensord::PidField) == 4;
+    std::uint8_t version[8] = {};
+    const bool read = pread(fd, version, sizeof version, mbm::VersionOffset) == 8;
     close(fd);
-    if (!read) return false;
     bool filled = false;
     for (std::uint8_t b : version) filled = filled || b != 0;
-    const auto owner = static_cast<pid_t>(pid[0] | pid[1] << 8 | pid[2] << 16 |
-                                          static_cast<unsigned>(pid[3]) << 24);
-    return filled && owner > 0 && (kill(owner, 0) == 0 || errno == EPERM);
+    return read && filled && sensord::PublisherAlive(sensord::PublisherOf(mbm::SharedMemoryName));
 }
 
 void HoldArea() {
     if (HeldArea >= 0) close(HeldArea);
-    HeldArea =
-        shm_open(("/" + std::string(mbm::SharedMemoryName)).c_str(), O_RDONLY | O_CLOEXEC, 0);
+    HeldArea = shm_open(AreaPath().c_str(), O_RDONLY | O_CLOEXEC, 0);
 }
 
 // The folder of this library, where the publisher is installed beside it.
@@ -152,6 +151,12 @@ extern "C" __attribute__((visibility("default"))) void Stop() {
     if (HeldArea >= 0) close(HeldArea);
     HeldArea = -1;
     if (Child <= 0) return;
+    // Another program (a second instance, a console status line) still reads: the publisher
+    // stays and ends by itself once nobody does.
+    if (sensord::OtherProcessHolds(mbm::SharedMemoryName, getpid())) {
+        Child = 0;
+        return;
+    }
     kill(Child, SIGTERM);
     const auto deadline = std::chrono::steady_clock::now() + StopTimeOut;
     bool ended = false;

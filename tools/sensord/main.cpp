@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
         if (area.ReaderSince()) lastReader = now;
         if (options.IdleSeconds > 0 &&
             now - lastReader > std::chrono::seconds(options.IdleSeconds)) {
-            if (!area.ReaderHolds()) break;
+            if (!OtherProcessHolds(options.Name, getpid())) break;
             lastReader = now;
         }
         if (now - lastScan >= std::chrono::seconds(options.RescanSeconds)) {

@@ -114,12 +114,12 @@ bool TPublishedArea::ReaderSince() {
     return seen;
 }
 
-bool TPublishedArea::ReaderHolds() const {
-    const std::string target = ShmPath(Name_);
+bool OtherProcessHolds(const std::string& name, int except) {
+    const std::string target = ShmPath(name);
     DIR* proc = opendir("/proc");
-    if (!proc) return true; // cannot tell: keep publishing
+    if (!proc) return true;
     bool held = false;
-    const std::string self = std::to_string(getpid());
+    const std::string self = std::to_string(except);
     while (const dirent* process = readdir(proc)) {
         if (held) break;
         if (process->d_name[0] < '0' || process->d_name[0] > '9' || self == process->d_name)

@@ -25,10 +25,8 @@ public:
     void Write(const std::vector<std::uint8_t>& image);
     void Remove();
 
-    // Readers: another process opened the area since the last call (inotify), or holds it
-    // open now (its descriptors in /proc).
+    // Another process opened the area since the last call (inotify).
     bool ReaderSince();
-    bool ReaderHolds() const;
 
 private:
     std::string Name_;
@@ -36,6 +34,10 @@ private:
     std::size_t Size_ = 0;
     int Watch_ = -1;
 };
+
+// A process other than except holds the area open now (its descriptors in /proc); true when
+// that cannot be told.
+bool OtherProcessHolds(const std::string& name, int except);
 
 // The process id that an area's information block names, or 0.
 std::int32_t PublisherOf(const std::string& name);
