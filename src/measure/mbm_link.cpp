@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <system_error>
 
 namespace keltrix {
 namespace {
@@ -53,10 +54,16 @@ void TMBMLink::StartLoader() {
     const unsigned run = ++Run_;
     auto loader = std::make_unique<TLoader>();
     TLoader* self = loader.get();
-    loader->Thread = std::thread([this, self, run, byHand] {
-        DLLLoad(run, byHand);
-        self->Finished = true;
-    });
+    try {
+        loader->Thread = std::thread([this, self, run, byHand] {
+            DLLLoad(run, byHand);
+            self->Finished = true;
+        });
+    } catch (const std::system_error& e) {
+        // Like a starter that cannot be loaded: no readings until the machine resumes.
+        std::fprintf(stderr, "keltrix: cannot start the sensor loader: %s\n", e.what());
+        return;
+    }
     Loaders_.push_back(std::move(loader));
 }
 

@@ -86,6 +86,8 @@ pid_t Spawn(const std::string& path) {
     sigset_t none, all;
     sigemptyset(&none);
     sigfillset(&all);
+    sigdelset(&all, SIGKILL);
+    sigdelset(&all, SIGSTOP);
     posix_spawnattr_setsigmask(&attr, &none);
     posix_spawnattr_setsigdefault(&attr, &all);
     // Its own process group: a Ctrl+C meant for the host reaches it only through Stop.
