@@ -119,6 +119,8 @@ public:
 
     // Bytes just read from the server socket (already deciphered).
     void Feed(const std::uint8_t* bytes, std::size_t count);
+    // Forgets the bytes of a record not yet complete: a new connection is a new stream.
+    void DropPartialRecord() { Collected_ = 0; }
 
     TNotifyEvent OnData;
 

@@ -14,4 +14,6 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/shell.cpp
     src/platform/linux/text_file.cpp
     src/platform/linux/exit_signals.cpp
+    src/platform/linux/poll_loop.cpp
+    src/platform/linux/sockets.cpp
 )
