@@ -1,8 +1,9 @@
 #include "app/console_mode.h"
 
+#include "app/console_client.h"
 #include "app/console_output.h"
-#include "base/errors.h"
 #include "app/monitor_core.h"
+#include "base/errors.h"
 #include "measure/sampling_cycle.h"
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
@@ -93,11 +94,7 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     TMonitorCore core(store);
     core.OpenSettingsAndSwitches(args);
     for (const std::string& e : core.StartupErrors) std::cerr << "keltrix: " << e << "\n";
-    if (core.Switches.ClientMode) {
-        std::cerr << "keltrix: console mode shows this machine only; start the window to "
-                     "watch a server\n";
-        return 2;
-    }
+    if (core.Switches.ClientMode) return RunConsoleClient(core, options);
     core.ReadUptimeFormatAndExclusions();
     core.CreateRecordAndFormatters();
     if (options.Format) {
