@@ -1,5 +1,5 @@
 # Helpers for the scripts of the record link: free ports, settings, a server and its process.
-source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
+[ -n "${TESTROOT:-}" ] || source "$(dirname "${BASH_SOURCE[0]}")/lib.sh"
 PEER=$(dirname "${BASH_SOURCE[0]}")/link_peer.py
 PY=/usr/bin/python3
 
@@ -36,3 +36,21 @@ stop_server() {
     [ "$rc" = 0 ] || fail "the server ended with $rc on SIGTERM: $(tail -n 3 "$TESTROOT/headless.log")"
 }
 rss_kb() { awk '/^VmRSS:/ { print $2 }' "/proc/$1/status"; }
+# Runs a command with its own home and settings under $TESTROOT/$1 (instances on one desktop
+# must not share settings or the single-instance lock).
+in_home() {
+    local h=$TESTROOT/$1
+    shift
+    mkdir -p "$h/home" "$h/config/keltrix" "$h/data"
+    [ -d "$h/run" ] || mkdir -m 0700 "$h/run"
+    HOME=$h/home XDG_CONFIG_HOME=$h/config XDG_DATA_HOME=$h/data XDG_RUNTIME_DIR=$h/run "$@"
+}
+# The settings file of home $1 with values for the base key ($2, lines) and optionally for
+# the per-server key of a client of 127.0.0.1:$3 ($4, lines).
+home_settings() {
+    local f=$TESTROOT/$1/config/keltrix/registry.reg key='HKEY_CURRENT_USER\Software\OrlenwickStudios\Vistrand'
+    mkdir -p "$(dirname "$f")"
+    printf 'REGEDIT4\n\n[%s]\n"Version"=dword:000003ea\n%s\n' "$key" "$2" >"$f"
+    [ -n "${3:-}" ] && printf '\n[%s\\127.0.0.1:%s]\n%s\n' "$key" "$3" "$4" >>"$f"
+    return 0
+}
