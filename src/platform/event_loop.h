@@ -38,7 +38,8 @@ public:
     virtual void Post(std::function<void()> call) = 0;
 };
 
-// The plain event loop over poll(2).
+// The plain event loop: descriptors through the kernel's readiness queue (epoll on Linux), so
+// a wake-up costs what is ready, not what is watched.
 class TPollLoop final : public TEventLoop {
 public:
     TPollLoop();
@@ -67,6 +68,7 @@ private:
     using TClock = std::chrono::steady_clock;
     struct TWatch {
         unsigned Events = 0;
+        bool Registered = false;  // in the kernel's queue (not while watched for nothing)
         std::uint64_t Serial = 0; // a closed fd's number comes back for another socket
         std::shared_ptr<TFdHandler> Handler;
     };
@@ -78,7 +80,9 @@ private:
     int MsUntilNextTimer(int limitMs) const;
     void RunDueTimers();
     void RunPosted();
+    void Register(int fd, TWatch& w, unsigned events);
 
+    int Queue_ = -1;
     std::map<int, TWatch> Fds_;
     std::map<TTimerId, TTimer> Timers_;
     std::vector<std::function<void()>> Posted_;

@@ -2,26 +2,58 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <poll.h>
+#include <sys/epoll.h>
+#include <unistd.h>
 
 namespace keltrix::platform {
+namespace {
 
-TPollLoop::TPollLoop() = default;
-TPollLoop::~TPollLoop() = default;
+std::uint64_t Tag(int fd, std::uint64_t serial) {
+    return (serial << 32) | static_cast<std::uint32_t>(fd);
+}
+
+} // namespace
+
+TPollLoop::TPollLoop() : Queue_(epoll_create1(EPOLL_CLOEXEC)) {}
+
+TPollLoop::~TPollLoop() {
+    if (Queue_ >= 0) close(Queue_);
+}
+
+void TPollLoop::Register(int fd, TWatch& w, unsigned events) {
+    w.Events = events;
+    if (events == 0) {
+        // The kernel reports errors and hang-ups even for no events: take it out instead.
+        if (w.Registered) epoll_ctl(Queue_, EPOLL_CTL_DEL, fd, nullptr);
+        w.Registered = false;
+        return;
+    }
+    epoll_event e{};
+    e.events = ((events & IoRead) ? EPOLLIN : 0u) | ((events & IoWrite) ? EPOLLOUT : 0u);
+    e.data.u64 = Tag(fd, w.Serial);
+    if (epoll_ctl(Queue_, w.Registered ? EPOLL_CTL_MOD : EPOLL_CTL_ADD, fd, &e) != 0 &&
+        errno == EEXIST)
+        epoll_ctl(Queue_, EPOLL_CTL_MOD, fd, &e);
+    w.Registered = true;
+}
 
 void TPollLoop::WatchFd(int fd, unsigned events, TFdHandler handler) {
     TWatch& w = Fds_[fd];
-    w.Events = events;
-    w.Serial = NextSerial_++;
+    w.Serial = NextSerial_++ & 0xFFFFFFFFu;
     w.Handler = std::make_shared<TFdHandler>(std::move(handler));
+    Register(fd, w, events);
 }
 
 void TPollLoop::SetFdEvents(int fd, unsigned events) {
-    if (auto it = Fds_.find(fd); it != Fds_.end()) it->second.Events = events;
+    if (auto it = Fds_.find(fd); it != Fds_.end() && it->second.Events != events)
+        Register(fd, it->second, events);
 }
 
 void TPollLoop::UnwatchFd(int fd) {
-    Fds_.erase(fd);
+    const auto it = Fds_.find(fd);
+    if (it == Fds_.end()) return;
+    if (it->second.Registered) epoll_ctl(Queue_, EPOLL_CTL_DEL, fd, nullptr);
+    Fds_.erase(it);
 }
 
 TEventLoop::TTimerId TPollLoop::StartTimer(int intervalMs, std::function<void()> tick) {
@@ -75,29 +107,18 @@ void TPollLoop::RunPosted() {
 
 void TPollLoop::RunOnce(int timeoutMs) {
     RunPosted();
-    std::vector<pollfd> fds;
-    std::vector<std::uint64_t> serials;
-    fds.reserve(Fds_.size());
-    for (const auto& [fd, w] : Fds_) {
-        if (w.Events == 0) continue;
-        short events = 0;
-        if (w.Events & IoRead) events |= POLLIN;
-        if (w.Events & IoWrite) events |= POLLOUT;
-        fds.push_back(pollfd{fd, events, 0});
-        serials.push_back(w.Serial);
-    }
-    const int n = poll(fds.data(), fds.size(), MsUntilNextTimer(timeoutMs));
-    if (n < 0 && errno != EINTR) return;
-    for (std::size_t i = 0; n > 0 && i < fds.size(); ++i) {
-        const short r = fds[i].revents;
-        if (r == 0) continue;
-        const auto it = Fds_.find(fds[i].fd);
-        // Unwatched, or closed and reused by an earlier handler of this round.
-        if (it == Fds_.end() || it->second.Serial != serials[i]) continue;
-        const bool trouble = (r & (POLLERR | POLLHUP | POLLNVAL)) != 0;
+    epoll_event ready[256];
+    const int n = epoll_wait(Queue_, ready, 256, MsUntilNextTimer(timeoutMs));
+    for (int i = 0; i < n; ++i) {
+        const int fd = static_cast<int>(ready[i].data.u64 & 0xFFFFFFFFu);
+        const auto it = Fds_.find(fd);
+        // Unwatched, or closed and watched anew by an earlier handler of this round.
+        if (it == Fds_.end() || Tag(fd, it->second.Serial) != ready[i].data.u64) continue;
+        const std::uint32_t r = ready[i].events;
+        const bool trouble = (r & (EPOLLERR | EPOLLHUP)) != 0;
         unsigned events = 0;
-        if ((r & POLLIN) || trouble) events |= IoRead;
-        if ((r & POLLOUT) || trouble) events |= IoWrite;
+        if ((r & EPOLLIN) || trouble) events |= IoRead;
+        if ((r & EPOLLOUT) || trouble) events |= IoWrite;
         events &= it->second.Events;
         if (events == 0) continue;
         const auto handler = it->second.Handler; // survives an unwatch from inside
