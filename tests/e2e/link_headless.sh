@@ -76,3 +76,15 @@ env -u DISPLAY "$KELTRIX" --headless 2>"$TESTROOT/busy.err" && fail "a second se
 grep -q "cannot start: cannot listen on port $port" "$TESTROOT/busy.err" || fail "busy port: $(cat "$TESTROOT/busy.err")"
 stop_server
 pass "a port in use is refused with its reason"
+
+# 9. The service units, as built for this tree, are valid for systemd.
+if command -v systemd-analyze >/dev/null; then
+    units=$(dirname "$KELTRIX")
+    for u in keltrix-server.service keltrix-server@.service; do
+        [ -f "$units/$u" ] || fail "$u was not built"
+        sed "s|^ExecStart=[^ ]*|ExecStart=$(realpath "$KELTRIX")|" "$units/$u" >"$TESTROOT/${u/@/@tester}"
+        problems=$(systemd-analyze verify --man=no "$TESTROOT/${u/@/@tester}" 2>&1 || true)
+        [ -z "$problems" ] || fail "$u: $problems"
+    done
+    pass "the user and system service units verify"
+fi
