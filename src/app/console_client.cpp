@@ -15,14 +15,8 @@ namespace keltrix {
 int RunConsoleClient(TMonitorCore& core, const TConsoleOptions& options) {
     core.OpenClientKey();
     core.CreateRecordAndFormatters();
-    if (options.Format) {
-        core.FormatString = *options.Format;
-    } else {
-        core.ReadFormatString();
-    }
+    core.UseTextFormat(options.Format);
     const int interval = core.ReadInterval();
-    for (auto& f : core.Formatters) f->DecideIfActive(core.FormatString);
-    for (auto& f : core.Formatters) f->Alignment = 0;
 
     platform::TPollLoop loop;
     TNetLink link(core.Settings, *core.RawData, loop);

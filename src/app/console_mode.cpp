@@ -97,11 +97,7 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     if (core.Switches.ClientMode) return RunConsoleClient(core, options);
     core.ReadUptimeFormatAndExclusions();
     core.CreateRecordAndFormatters();
-    if (options.Format) {
-        core.FormatString = *options.Format;
-    } else {
-        core.ReadFormatString();
-    }
+    core.UseTextFormat(options.Format);
     const int interval = core.ReadInterval();
 
     TSamplingCycle cycle(*core.RawData, core.Formatters);
@@ -131,9 +127,6 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
         std::cerr << "keltrix: sampling failed: " << cls << ": " << message << "\n";
         failed = true;
     };
-
-    for (auto& f : core.Formatters) f->DecideIfActive(core.FormatString);
-    for (auto& f : core.Formatters) f->Alignment = 0;
 
     const int signals = platform::WatchExitSignals();
     cycle.GetInfo(true);

@@ -44,6 +44,14 @@ Bytes RecordR() {
     return Bytes(p, p + RecordSize);
 }
 
+// R as the first answer of a connection.
+Bytes FirstAnswer(const TRecordCipher& cipher) {
+    Bytes wire = RecordR();
+    TCipherBlock chain = cipher.InitialVector();
+    cipher.Encrypt(chain, wire.data(), wire.size());
+    return wire;
+}
+
 struct Vector {
     const char* Password;
     const char* Key;
@@ -115,9 +123,7 @@ TEST(RecordCipher, RekeyingReplacesTheKey) {
 TEST(StreamDecipher, HoldsPartialBlocksUntilALaterReadCompletesThem) {
     TRecordCipher cipher;
     cipher.SetPassword("secret");
-    Bytes wire = RecordR();
-    TCipherBlock chain = cipher.InitialVector();
-    cipher.Encrypt(chain, wire.data(), wire.size());
+    const Bytes wire = FirstAnswer(cipher);
 
     // Reads of 3, 300, 5, 1, 203 bytes: none of them a whole number of blocks.
     TStreamDecipher d;
@@ -138,9 +144,7 @@ TEST(StreamDecipher, HoldsPartialBlocksUntilALaterReadCompletesThem) {
 TEST(StreamDecipher, StartingAgainForgetsTheChainAndTheHeldBytes) {
     TRecordCipher cipher;
     cipher.SetPassword("secret");
-    Bytes wire = RecordR();
-    TCipherBlock chain = cipher.InitialVector();
-    cipher.Encrypt(chain, wire.data(), wire.size());
+    const Bytes wire = FirstAnswer(cipher);
 
     TStreamDecipher d;
     d.Start(cipher);
