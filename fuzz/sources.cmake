@@ -9,6 +9,8 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_perf_walk.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_registry_file.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_feed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_link_request.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_link_read.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_switches.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_markup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_links.cpp

@@ -25,6 +25,8 @@ class TWindowBehaviour;
 class TTrayIcon;
 class TMBMLink;
 class TPowerNotices;
+class TNetLink;
+class TQtEventLoop;
 namespace platform {
 class TNamedEvent;
 }
@@ -55,6 +57,7 @@ public slots:
     void ExcludeProcessfromPercentage1Click();
     void Help1Click();
     void About1Click();
+    void ActasServer1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -76,6 +79,12 @@ private:
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    // The record link: its menu, its object (a client connects at once), a stored server.
+    void BuildNetworkingMenu();
+    void StartNetLink();
+    void StartStoredServer();
+    void ClientTick(); // in client mode, in place of a sample
+    void CloseNetLink();
 
     void BuildMenu();
     static bool HelpFileExists();
@@ -101,6 +110,8 @@ private:
     std::unique_ptr<TTrayIcon> Tray_;
     std::unique_ptr<TMBMLink> MBMLink_;
     TPowerNotices* PowerNotices_ = nullptr; // a child of the window
+    std::unique_ptr<TQtEventLoop> EventLoop_;
+    std::unique_ptr<TNetLink> Link_; // watches descriptors of EventLoop_: released first
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
@@ -108,6 +119,8 @@ private:
 
     QMenu PopupMenu1;
     QMenu* Layout1 = nullptr;
+    QMenu* Networking1 = nullptr;
+    QAction* ActasServer1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;
     QAction* Bypassconfirm1 = nullptr;
