@@ -56,6 +56,8 @@ void TVistrandDisplay::BuildMenu() {
             &TVistrandDisplay::UpdateInterval1Click);
 
     PopupMenu1.addSeparator();
+    BuildInternetMenu();
+    PopupMenu1.addSeparator();
     SaveadvDebugFile1 = PopupMenu1.addAction("Save SmartLog File");
     SaveadvDebugFile1->setVisible(SmartLog_ != nullptr);
     if (SmartLog_) PopupMenu1.setDefaultAction(SaveadvDebugFile1);

@@ -36,6 +36,7 @@ void TVistrandDisplay::Exit1Click() {
     // From here on nothing may stop the exit.
     try {
         Timer_->Suspend();
+        StopOutside();
         CloseNetLink();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {

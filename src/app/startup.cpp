@@ -57,8 +57,10 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     if (Exiting_) return; // the first sample failed and ended the program
     Window_->LoadSize();
     ReadUpdateSettings(*Settings_, Services_);
+    StartUpdates();
     show();
     Timer_->SetInterval(Core_.ReadInterval());
+    StartUptimes();
     Window_->LoadPosition(false);
     StartMainTimer();
     Tray_->SetIconColor(Tray_->IconKind());

@@ -10,8 +10,10 @@
 #include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
+#include "net/uptimes_client.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
+#include "update/update_check.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>

@@ -27,6 +27,8 @@ class TMBMLink;
 class TPowerNotices;
 class TNetLink;
 class TQtEventLoop;
+class TUptimesClient;
+class TUpdateCheck;
 namespace platform {
 class TNamedEvent;
 }
@@ -58,6 +60,9 @@ public slots:
     void Help1Click();
     void About1Click();
     void ActasServer1Click();
+    void ActUptimesClientClick();
+    void CheckForUpdate1Click();
+    void UpdateSettings1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -85,6 +90,12 @@ private:
     void StartStoredServer();
     void ClientTick(); // in client mode, in place of a sample
     void CloseNetLink();
+    // The uptime report and the update check.
+    void BuildUptimesMenuItem();
+    void BuildInternetMenu();
+    void StartUptimes();
+    void StartUpdates();
+    void StopOutside();
 
     void BuildMenu();
     static bool HelpFileExists();
@@ -111,7 +122,9 @@ private:
     std::unique_ptr<TMBMLink> MBMLink_;
     TPowerNotices* PowerNotices_ = nullptr; // a child of the window
     std::unique_ptr<TQtEventLoop> EventLoop_;
-    std::unique_ptr<TNetLink> Link_; // watches descriptors of EventLoop_: released first
+    std::unique_ptr<TNetLink> Link_;          // watches descriptors of EventLoop_: released first
+    std::unique_ptr<TUptimesClient> Uptimes_; // on EventLoop_ too
+    std::unique_ptr<TUpdateCheck> Update_;    // on EventLoop_ too
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
@@ -121,6 +134,7 @@ private:
     QMenu* Layout1 = nullptr;
     QMenu* Networking1 = nullptr;
     QAction* ActasServer1 = nullptr;
+    QAction* ActUptimesClient1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;
     QAction* Bypassconfirm1 = nullptr;

@@ -1,0 +1,223 @@
+#include "net/uptimes_client.h"
+
+#include "base/smartlog.h"
+#include "settings/registry_store.h"
+
+namespace keltrix {
+
+TUptimesClient::TUptimesClient(platform::TEventLoop& loop, TRegistryStore& settings,
+                               std::uint32_t versionWord, std::string osName)
+    : Loop_(loop), Settings_(settings), OsName_(std::move(osName)),
+      OsLevel_(OsLevelText(versionWord)) {}
+
+TUptimesClient::~TUptimesClient() {
+    Stop();
+}
+
+TUptimesServer TUptimesClient::Server() const {
+    if (Settings_.ValueExists("UptimesServer"))
+        if (auto server = ParseUptimesServer(Settings_.ReadString("UptimesServer"))) return *server;
+    return TUptimesServer{DefaultUptimesServer, UptimesPort};
+}
+
+void TUptimesClient::Startup(bool clientMode, bool checked, std::int32_t intervalMs) {
+    if (clientMode) {
+        Checked_ = false;
+        Enabled_ = false;
+        return;
+    }
+    Enabled_ = true;
+    Checked_ = checked;
+    // A hand-edited period outside the command's range gets the command's default.
+    Interval_ = UptimesInterval(std::to_string(intervalMs)).value_or(UptimesIntervalDefault);
+    // Someone who turned reporting on and gave a key expects it to go on after a restart.
+    if (Checked_ && ValidUptimesKey(Settings_.ReadString("UptimesHost"))) {
+        UptimesTimerTimer();
+        StartTimer();
+    }
+}
+
+void TUptimesClient::ActUptimesClientClick(bool clientMode) {
+    LogAdd("ActUptimesClientClick");
+    if (clientMode) {
+        if (Hooks.Warning) Hooks.Warning(ClientRefusal);
+        return;
+    }
+    Checked_ = !Checked_;
+    Settings_.WriteBool("ActUptimesClient", Checked_);
+    StopTimer();
+    if (!Checked_) return;
+
+    const auto period = Hooks.InputBox(IntervalTitle, IntervalPrompt, std::to_string(Interval_));
+    if (!period) return; // checked, but nothing is sent
+    const auto accepted = UptimesInterval(*period);
+    if (!accepted && Hooks.Warning)
+        Hooks.Warning(*period + " is not a valid value; using default of 60000");
+    Interval_ = accepted.value_or(UptimesIntervalDefault);
+    Settings_.WriteInteger("UptimesInterval", Interval_);
+
+    const auto key = Hooks.InputBox(KeyTitle, KeyPrompt, "");
+    if (!key) return;
+    if (!ValidUptimesKey(*key)) {
+        if (Hooks.Warning) Hooks.Warning(*key + " is not a valid 32-character host name");
+        return;
+    }
+    Settings_.WriteString("UptimesHost", *key);
+    UptimesTimerTimer();
+    StartTimer();
+}
+
+void TUptimesClient::StartTimer() {
+    StopTimer();
+    Timer_ = Loop_.StartTimer(Interval_, [this] { UptimesTimerTimer(); });
+}
+
+void TUptimesClient::StopTimer() {
+    if (Timer_ != 0) Loop_.StopTimer(Timer_);
+    Timer_ = 0;
+}
+
+void TUptimesClient::Stop() {
+    StopTimer();
+    Close();
+}
+
+void TUptimesClient::UptimesTimerTimer() {
+    LogAdd("UptimestimerTimer");
+    Close(); // whatever the last report was still doing
+    Connect(Server());
+}
+
+void TUptimesClient::Connect(const TUptimesServer& server) {
+    ++Attempt_;
+    Target_ = server;
+    LastError_.clear();
+    Addresses_.clear();
+    NextAddress_ = 0;
+    if (platform::ResolveNumeric(server.Host, server.Port, Addresses_)) {
+        TryNextAddress();
+        return;
+    }
+    // A name server may take seconds; the loop must not wait for it.
+    Resolve_ = std::make_unique<platform::TResolveJob>(server.Host, server.Port);
+    Loop_.WatchFd(Resolve_->Fd(), platform::IoRead, [this](unsigned) { Resolved(); });
+}
+
+void TUptimesClient::Resolved() {
+    std::string error;
+    if (!Resolve_ || !Resolve_->Take(Addresses_, error)) return;
+    Loop_.UnwatchFd(Resolve_->Fd());
+    Resolve_.reset();
+    LastError_ = error;
+    TryNextAddress();
+}
+
+void TUptimesClient::TryNextAddress() {
+    while (NextAddress_ < Addresses_.size()) {
+        std::string error;
+        const int fd = platform::ConnectTcp(Addresses_[NextAddress_++], &error);
+        if (fd < 0) {
+            LastError_ = error;
+            continue;
+        }
+        Fd_ = fd;
+        Loop_.WatchFd(fd, platform::IoWrite, [this](unsigned) { ConnectFinished(); });
+        return;
+    }
+    const std::string why = LastError_.empty() ? "cannot reach " + Target_.Host : LastError_;
+    // Reported from the loop, like every other outcome of the attempt.
+    Loop_.Post([this, life = std::weak_ptr<int>(Life_), attempt = Attempt_, why] {
+        if (!life.expired() && attempt == Attempt_ && Fd_ < 0 && !Resolve_) cliError(why);
+    });
+}
+
+void TUptimesClient::ConnectFinished() {
+    std::string error;
+    if (platform::ConnectResult(Fd_, &error)) {
+        cliConnect();
+        return;
+    }
+    LastError_ = error;
+    Loop_.UnwatchFd(Fd_);
+    platform::CloseSocket(Fd_);
+    Fd_ = -1;
+    TryNextAddress();
+}
+
+void TUptimesClient::cliConnect() {
+    LogAdd("cliConnect");
+    TUptimesReport report;
+    report.Key = Settings_.ReadString("UptimesHost");
+    if (Hooks.Measure) Hooks.Measure(report.UptimeSeconds, report.ProcUsage);
+    report.OsName = OsName_;
+    report.OsLevel = OsLevel_;
+    Pending_ = UptimesRequest(Target_, report);
+    SendRest();
+}
+
+void TUptimesClient::SendRest() {
+    std::size_t sent = 0;
+    std::string error;
+    // A fresh connection takes the whole request at once; a full buffer waits for room.
+    switch (platform::SendSome(Fd_, Pending_.data(), Pending_.size(), sent, &error)) {
+    case platform::TIoResult::Failed:
+    case platform::TIoResult::Closed:
+        cliError(error.empty() ? Target_.Host + " closed the connection" : error);
+        return;
+    case platform::TIoResult::WouldBlock:
+    case platform::TIoResult::Done:
+        break;
+    }
+    Pending_.erase(0, sent);
+    if (!Pending_.empty()) {
+        Loop_.WatchFd(Fd_, platform::IoRead | platform::IoWrite, [this](unsigned events) {
+            if (events & platform::IoWrite) SendRest();
+            if ((events & platform::IoRead) && Fd_ >= 0) cliRead();
+        });
+        return;
+    }
+    Loop_.WatchFd(Fd_, platform::IoRead, [this](unsigned) { cliRead(); });
+    if (Hooks.OnSent) Hooks.OnSent();
+}
+
+void TUptimesClient::cliRead() {
+    LogAdd("cliRead");
+    // The service's answer is not looked at; it must never reach the record.
+    char discard[4096];
+    // A few reads a wake-up: a service that never stops sending must not hold the loop.
+    for (int reads = 0; reads < 16; ++reads) {
+        std::size_t n = 0;
+        std::string error;
+        switch (platform::ReceiveSome(Fd_, discard, sizeof discard, n, &error)) {
+        case platform::TIoResult::Done:
+            continue;
+        case platform::TIoResult::WouldBlock:
+            return;
+        case platform::TIoResult::Closed:
+            Close(); // the service closes after answering
+            return;
+        case platform::TIoResult::Failed:
+            cliError(error);
+            return;
+        }
+    }
+}
+
+void TUptimesClient::cliError(const std::string& why) {
+    LogAdd("cliError");
+    Close();
+    if (Hooks.OnError) Hooks.OnError(why);
+}
+
+void TUptimesClient::Close() {
+    if (Resolve_) Loop_.UnwatchFd(Resolve_->Fd());
+    Resolve_.reset();
+    if (Fd_ >= 0) {
+        Loop_.UnwatchFd(Fd_);
+        platform::CloseSocket(Fd_);
+    }
+    Fd_ = -1;
+    Pending_.clear();
+}
+
+} // namespace keltrix
