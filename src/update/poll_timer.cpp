@@ -6,8 +6,9 @@
 
 namespace keltrix {
 
-TPollTimer::TPollTimer(platform::TEventLoop& loop, TClock clock)
-    : Loop_(loop), Clock_(clock ? std::move(clock) : TClock(platform::GetTickCount64)) {}
+TPollTimer::TPollTimer(platform::TEventLoop& loop, TClock clock, int maxStepMs)
+    : Loop_(loop), Clock_(clock ? std::move(clock) : TClock(platform::GetTickCount64)),
+      MaxStep_(std::max(maxStepMs, 1)) {}
 
 TPollTimer::~TPollTimer() {
     Disarm();
@@ -42,7 +43,8 @@ void TPollTimer::Arm() {
     Disarm();
     if (Interval_ == 0) return;
     Deadline_ = Clock_() + Interval_;
-    const auto step = static_cast<int>(std::min<std::uint64_t>(Interval_, MaxStepMs));
+    const auto step =
+        static_cast<int>(std::min<std::uint64_t>(Interval_, static_cast<std::uint64_t>(MaxStep_)));
     Step_ = Loop_.StartTimer(step, [this] { Step(); });
 }
 
@@ -52,7 +54,7 @@ void TPollTimer::Step() {
         // Woken early (a step, or a clock that ran on during sleep is not late yet): wait on,
         // never longer than what is left.
         const std::uint64_t left = Deadline_ - now;
-        if (left < MaxStepMs) {
+        if (left < static_cast<std::uint64_t>(MaxStep_)) {
             Loop_.StopTimer(Step_);
             Step_ = Loop_.StartTimer(static_cast<int>(left), [this] { Step(); });
         }

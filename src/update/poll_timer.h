@@ -18,8 +18,9 @@ public:
     static constexpr int MaxStepMs = 3'600'000;    // an hour
     using TClock = std::function<std::uint64_t()>; // milliseconds
 
-    // clock: unset is the platform's time since boot, suspend included.
-    explicit TPollTimer(platform::TEventLoop& loop, TClock clock = {});
+    // clock: unset is the platform's time since boot, suspend included. maxStepMs: how often
+    // the clock is looked at, at the longest.
+    explicit TPollTimer(platform::TEventLoop& loop, TClock clock = {}, int maxStepMs = MaxStepMs);
     ~TPollTimer();
     TPollTimer(const TPollTimer&) = delete;
     TPollTimer& operator=(const TPollTimer&) = delete;
@@ -42,6 +43,7 @@ private:
 
     platform::TEventLoop& Loop_;
     TClock Clock_;
+    const int MaxStep_;
     std::uint64_t Interval_ = 0;
     bool Enabled_ = false;
     std::uint64_t Deadline_ = 0;
