@@ -33,6 +33,16 @@ void TMainTimer::SetUserInterval(int ms) {
     }
 }
 
+void TMainTimer::SetInterval(int ms) {
+    Interval_ = ms;
+    if (!Timer1.isActive()) return;
+    if (ms > 0) {
+        Timer1.start(ms);
+    } else {
+        Timer1.stop();
+    }
+}
+
 void TMainTimer::ToggleUserSuspend() {
     UserSuspended_ = !UserSuspended_;
     if (UserSuspended_) {
