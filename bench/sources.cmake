@@ -7,3 +7,7 @@ set(KELTRIX_BENCHMARKS
     ${CMAKE_CURRENT_LIST_DIR}/bench_link.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_xml_settings.cpp
 )
+# Benchmarks of the window's own libraries.
+set(KELTRIX_UPDATE_BENCHMARKS
+    ${CMAKE_CURRENT_LIST_DIR}/bench_update.cpp
+)
