@@ -53,10 +53,14 @@ public:
     TDisplayLayout(const TDisplayLayout&) = delete;
     TDisplayLayout& operator=(const TDisplayLayout&) = delete;
 
-    // Rebuilds the labels and the link table and renders at once. Does not store the string.
+    // Rebuilds the labels and the link table and renders at once. Does not store the string,
+    // nor make it the current one (the format editor's Preview shows a string it may drop).
     void SetFromString(const std::string& formatString);
     // Makes it the current format string and writes "FormatString".
     void SaveString(const std::string& formatString);
+    // Shows the current format string again: after start-up has handed it over, after an
+    // alignment change, a config set or the format editor's Apply.
+    void ApplyFormatString() { SetFromString(FormatString_); }
     // Renders every label from the sample record; the end of every sampling cycle.
     void RefreshScreen();
     // Stacks the labels from top 2 at the first label's pitch and, while auto-sizing, sizes
@@ -67,7 +71,8 @@ public:
     void FollowLink(TFmtLabel* label);
     void LaunchExplorer(TFmtLabel* label);
 
-    // The current format string (start-up sets it from the settings without storing it).
+    // The current format string: the layout is its one owner for the window's whole run.
+    // Start-up hands over the stored one without writing it again.
     const std::string& FormatString() const { return FormatString_; }
     void SetFormatString(std::string formatString) { FormatString_ = std::move(formatString); }
 

@@ -141,7 +141,7 @@ void TWindowBehaviour::Center1Click(int tag) {
     // SIZE padding moves to the other side only when the tags are rendered again.
     for (auto& formatter : Layout_.Formatters())
         formatter->Alignment = static_cast<std::uint8_t>(tag);
-    Layout_.SetFromString(Layout_.FormatString());
+    Layout_.ApplyFormatString();
 }
 
 void TWindowBehaviour::LockPosition1Click() {

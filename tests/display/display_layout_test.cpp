@@ -119,11 +119,17 @@ TEST_F(DisplayLayout, RefreshKeepsTheWindowOnTheDesktop) {
     EXPECT_EQ(Window.pos(), QPoint(1800, 1000));
 }
 
-TEST_F(DisplayLayout, SaveStringStoresWithoutRendering) {
+TEST_F(DisplayLayout, SaveStringStoresWithoutRenderingAndApplyShowsTheCurrentString) {
     Layout.SaveString("a\r\nb");
     EXPECT_EQ(Layout.FormatString(), "a\r\nb");
     EXPECT_EQ(Settings.ReadString("FormatString"), "a\r\nb");
     EXPECT_TRUE(Layout.Labels().empty());
+
+    // A preview shows another string without making it the current one.
+    Layout.SetFromString("preview");
+    EXPECT_EQ(Layout.FormatString(), "a\r\nb");
+    Layout.ApplyFormatString();
+    EXPECT_EQ(Layout.Captions(), (std::vector<std::string>{"a", "b"}));
 }
 
 class LinkClicks : public DisplayFixture {

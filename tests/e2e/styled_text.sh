@@ -3,7 +3,6 @@
 # wide as its widest line plus the margins. Closing codes undo the styles of the font itself.
 source "$(dirname "$0")/display_lib.sh"
 /usr/bin/python3 -c 'import Xlib' 2>/dev/null || fail "python3-xlib is not installed"
-pixels() { /usr/bin/python3 "$(dirname "$0")/screen_pixels.py" "$@"; }
 
 # Black DejaVu Sans on white; FontStyle is added per window.
 LOOK=('"FontName"="DejaVu Sans"' "$(dword FontSize 14)" "$(dword FontColor 0)"
@@ -25,10 +24,6 @@ shoot() {
         last=$now
     done
     stop_monitor "$LAST_PID"
-}
-keep() { # a picture for the docs folder, when asked for
-    [ -n "${KELTRIX_SHOTS:-}" ] && convert "$1" "$KELTRIX_SHOTS/$2"
-    return 0
 }
 
 SHOT=$TESTROOT/plain.ppm shoot 0 "HHHH"
