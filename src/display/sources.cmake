@@ -15,4 +15,5 @@ set(KELTRIX_DISPLAY_SOURCES
     src/display/window_behaviour.cpp
     src/display/window_appearance.cpp
     src/display/window_zorder.cpp
+    src/display/window_shape.cpp
 )

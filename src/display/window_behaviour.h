@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRegion>
 
 #include <cstdint>
 #include <functional>
@@ -134,6 +135,8 @@ public:
     // False while one of the window's prompts is open; holds off the pinning.
     bool NoDialogOpen() const { return DialogDepth_ == 0; }
     QLabel* DragHandle() const { return Handle_; }
+    // While transparent: the window's pixels that are not the window colour, in device pixels.
+    const QRegion& KeyShape() const { return Shape_; }
 
     // Holds off the pinning and pauses the main timer while a prompt is open; prompts opened
     // from prompts (the colour question of Setfont) share the outer hold.
@@ -163,8 +166,13 @@ private:
     bool IsCaption(QPoint windowPos) const;
     bool MousePress(QWidget* widget, QMouseEvent* event);
     void PaintBackground();
-    void ScheduleMask();
-    void UpdateMask();
+    // The colour key (window_shape.cpp).
+    QRegion ComputeShape();
+    void ApplyShape(const QRegion& shape);
+    void UpdateShape();
+    void ScheduleShape();
+    void ClearShape();
+    bool RepaintWithShape(QEvent* updateRequest);
     void ShowImageFailure(const std::string& fileName, const std::string& why);
 
     QWidget* Window_;
@@ -188,7 +196,9 @@ private:
     TBackgroundImage Background_;
     bool ShowPicture_ = false;
     std::string ReportedImage_;
-    bool MaskPending_ = false;
+    // The shape the window has, in device pixels; empty while not transparent.
+    QRegion Shape_;
+    bool ShapePending_ = false;
     bool Rendering_ = false;
 };
 

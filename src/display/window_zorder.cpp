@@ -103,7 +103,10 @@ bool TWindowBehaviour::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
         // Also while rendering for the mask: the picture decides which pixels are the key.
         if (watched == Window_) PaintBackground();
-        ScheduleMask();
+        ScheduleShape();
+        break;
+    case QEvent::UpdateRequest:
+        if (watched == Window_) return RepaintWithShape(event);
         break;
     case QEvent::Resize:
         if (watched == Window_) PlaceHandle();
@@ -112,8 +115,10 @@ bool TWindowBehaviour::eventFilter(QObject* watched, QEvent* event) {
         if (watched == Window_ && UseWindowing && ShowPicture_) Window_->update();
         break;
     case QEvent::Show:
-        // Mapped only after this event: ask once the window exists on the screen.
-        if (watched == Window_) QTimer::singleShot(0, this, [this] { HideTaskbarButton(); });
+        if (watched != Window_) break;
+        // Mapped only after this event: cut before it shows, ask once it is on the screen.
+        if (Transperant1->isChecked()) UpdateShape();
+        QTimer::singleShot(0, this, [this] { HideTaskbarButton(); });
         break;
     case QEvent::MouseButtonPress:
         return MousePress(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event));

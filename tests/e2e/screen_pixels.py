@@ -1,6 +1,7 @@
 """What a window shows on the screen, for the end-to-end scripts: pictures taken from the
 root window (what the user sees, shape and all), and the checks made on them.
 
+  screen_pixels.py root RRGGBB                 paints the desktop (the root window) in a colour
   screen_pixels.py save WINDOW FILE.ppm        the window's rectangle as the screen shows it
   screen_pixels.py keyed WINDOW KEY N PAUSE    N times, PAUSE seconds apart, under a server
                                                grab: pixels of colour KEY (RRGGBB) shown inside
@@ -243,8 +244,21 @@ def handle(path, bg, corner, size):
     return 0
 
 
+def paint_root(colour):
+    d = display.Display()
+    root = d.screen().root
+    pixel = d.screen().default_colormap.alloc_color(
+        (colour >> 16) * 257, (colour >> 8 & 255) * 257, (colour & 255) * 257).pixel
+    root.change_attributes(background_pixel=pixel)
+    root.clear_area()
+    d.sync()
+
+
 def main(argv):
     command, args = (argv[1], argv[2:]) if len(argv) > 1 else ("", [])
+    if command == "root" and len(args) == 1:
+        paint_root(int(args[0], 16))
+        return 0
     if command == "save" and len(args) == 2:
         grab(args[0]).save(args[1])
         return 0
