@@ -1,11 +1,12 @@
 #include "app/keltrix_main.h"
 
 #include "app/console_mode.h"
-#include "base/errors.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
 #include "app/vistrand_display.h"
+#include "base/errors.h"
+#include "display/app_icon.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
@@ -92,6 +93,7 @@ int KeltrixMain(int argc, char** argv) {
     TKeltrixApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName("keltrix");
     QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setWindowIcon(KeltrixIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto store = std::make_unique<TRegistryStore>(platform::SettingsFile());

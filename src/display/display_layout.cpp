@@ -106,6 +106,8 @@ void TDisplayLayout::SetFromString(const std::string& formatString) {
             Labels_.push_back(label);
             label->show();
         }
+        // The handle stays in sight over the first line.
+        if (DragHandle_) DragHandle_->raise();
         for (auto& formatter : Formatters_) formatter->DecideIfActive(formatString);
     } catch (...) {
         Call(Hooks_.Resume);

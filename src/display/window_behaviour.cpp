@@ -6,16 +6,14 @@
 
 #include "base/smartlog.h"
 #include "display/display_layout.h"
+#include "display/drag_handle.h"
 #include "display/layout_text.h"
 #include "display/qab_label.h"
 #include "settings/registry_store.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QWidget>
 
 #include <algorithm>
@@ -38,10 +36,9 @@ TWindowBehaviour::TWindowBehaviour(QWidget* window, TDisplayLayout& layout,
     Window_->setFont(ToQFont(Font_));
     Layout_.SetFontColor(Font_.Color);
 
-    Handle_ = new QLabel(Window_);
+    Handle_ = new TDragHandle(Window_);
     Handle_->setObjectName(QStringLiteral("DragHandle"));
     Handle_->setGeometry(0, 0, HandleSize, HandleSize);
-    Handle_->setScaledContents(true);
     Handle_->show();
     SetDragImage();
     Layout_.SetDragHandle(Handle_);
@@ -161,21 +158,7 @@ void TWindowBehaviour::ShowDraggingHandle1Click() {
 
 void TWindowBehaviour::SetDragImage() {
     LogAdd("SetDragImage");
-    if (ShowDraggingHandle1->isChecked()) {
-        QIcon icon = QApplication::windowIcon();
-        if (icon.isNull()) icon = Window_->windowIcon();
-        QPixmap picture(HandleSize, HandleSize);
-        picture.fill(Qt::transparent);
-        QPainter painter(&picture);
-        icon.paint(&painter, picture.rect());
-        painter.end();
-        Handle_->setAutoFillBackground(false);
-        Handle_->setPixmap(picture);
-    } else {
-        // The window colour, whatever it becomes later.
-        Handle_->clear();
-        Handle_->setAutoFillBackground(true);
-    }
+    Handle_->SetShown(ShowDraggingHandle1->isChecked());
 }
 
 void TWindowBehaviour::PlaceHandle() {

@@ -20,7 +20,6 @@
 
 class QAction;
 class QActionGroup;
-class QLabel;
 class QMenu;
 class QMouseEvent;
 class QWidget;
@@ -28,6 +27,7 @@ class QWidget;
 namespace keltrix {
 
 class TDisplayLayout;
+class TDragHandle;
 class TRegistryStore;
 
 struct TWindowBehaviourHooks {
@@ -134,7 +134,7 @@ public:
     bool UseWindowing = false;
     // False while one of the window's prompts is open; holds off the pinning.
     bool NoDialogOpen() const { return DialogDepth_ == 0; }
-    QLabel* DragHandle() const { return Handle_; }
+    TDragHandle* DragHandle() const { return Handle_; }
     // While transparent: the window's pixels that are not the window colour, in device pixels.
     const QRegion& KeyShape() const { return Shape_; }
 
@@ -181,7 +181,7 @@ private:
     TWindowBehaviourHooks Hooks_;
     TPrompts Prompts_;
     QActionGroup* AlignGroup_ = nullptr;
-    QLabel* Handle_ = nullptr;
+    TDragHandle* Handle_ = nullptr;
 
     TColor WindowColor_ = clWhite;
     TFontSettings Font_;

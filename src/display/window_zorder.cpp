@@ -7,9 +7,9 @@
 #include "display/x11_desktop.h"
 #include "settings/registry_store.h"
 
+#include "display/drag_handle.h"
 #include <QAction>
 #include <QChildEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>

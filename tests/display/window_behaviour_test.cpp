@@ -1,5 +1,6 @@
 // The Layout submenu's commands on a real (offscreen) window, with the user's answers given
 // through the prompt functions.
+#include "display/drag_handle.h"
 #include "display/window_behaviour.h"
 #include "display_fixture.h"
 
@@ -256,10 +257,10 @@ TEST_F(Behaviour, LockAndHandleExcludeEachOther) {
     Window.show();
     Window_->ShowDraggingHandle1Click();
     EXPECT_EQ(Settings.ReadInteger("ShowDraggingHandle"), 1);
-    EXPECT_FALSE(Window_->DragHandle()->autoFillBackground());
+    EXPECT_TRUE(Window_->DragHandle()->Shown());
     Window_->LockPosition1Click();
     EXPECT_FALSE(Window_->ShowDraggingHandle1->isChecked());
-    EXPECT_TRUE(Window_->DragHandle()->autoFillBackground());
+    EXPECT_FALSE(Window_->DragHandle()->Shown());
     EXPECT_EQ(Settings.ReadInteger("LockForm"), 1);
     EXPECT_EQ(Settings.ReadInteger("ShowDraggingHandle"), 0);
     Window_->ShowDraggingHandle1Click();
