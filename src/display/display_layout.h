@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +21,7 @@ namespace keltrix {
 
 class TFmtLabel;
 class TRegistryStore;
+class TWindowPlace;
 
 // What the main window does for the layout.
 struct TDisplayLayoutHooks {
@@ -89,6 +91,10 @@ public:
     TColor FontColor() const { return FontColor_; }
     void SetFontColor(TColor color);
 
+    // Where the window is meant to be: what the screen adjustment starts from and the exit
+    // stores; moves of the window system that nobody asked for are undone.
+    TWindowPlace& Place() { return *Place_; }
+
     // The dragging handle follows the alignment (TWindowBehaviour gives it).
     void SetDragHandle(QWidget* handle) { DragHandle_ = handle; }
 
@@ -114,6 +120,7 @@ private:
     TRegistryStore& Settings_;
     TDisplayLayoutHooks Hooks_;
     std::function<TDesktopGeometry()> DesktopGeometry_;
+    std::unique_ptr<TWindowPlace> Place_;
     std::string FormatString_;
     std::vector<TFmtLabel*> Labels_;
     std::vector<std::string> LinkTable_;

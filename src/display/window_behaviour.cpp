@@ -9,6 +9,7 @@
 #include "display/drag_handle.h"
 #include "display/layout_text.h"
 #include "display/qab_label.h"
+#include "display/window_place.h"
 #include "settings/registry_store.h"
 
 #include <QAction>
@@ -244,7 +245,7 @@ void TWindowBehaviour::LoadFont() {
 }
 
 void TWindowBehaviour::LoadPosition(bool writeMissing) {
-    QPoint position = Window_->pos();
+    QPoint position = Layout_.Place().Position();
     if (Settings_.ValueExists("X"))
         position.setX(Settings_.ReadInteger("X"));
     else if (writeMissing)
@@ -253,7 +254,7 @@ void TWindowBehaviour::LoadPosition(bool writeMissing) {
         position.setY(Settings_.ReadInteger("Y"));
     else if (writeMissing)
         Settings_.WriteInteger("Y", position.y());
-    Window_->move(position);
+    Layout_.Place().MoveTo(position);
 }
 
 void TWindowBehaviour::LoadAlign() {
@@ -292,8 +293,8 @@ void TWindowBehaviour::SaveToReg() {
     Settings_.WriteInteger("Alpha", Alpha_);
     Settings_.WriteBool("PinToDesktop", PinToDesktop1->isChecked());
     Settings_.WriteBool("Trans", Transperant1->isChecked());
-    Settings_.WriteInteger("X", Window_->x());
-    Settings_.WriteInteger("Y", Window_->y());
+    Settings_.WriteInteger("X", Layout_.Place().Position().x());
+    Settings_.WriteInteger("Y", Layout_.Place().Position().y());
     Settings_.WriteBool("LockForm", LockPosition1->isChecked());
     Settings_.WriteInteger("H", Window_->height());
     Settings_.WriteInteger("W", Window_->width());
@@ -307,8 +308,8 @@ void TWindowBehaviour::SaveSizeAndPosition() {
         Settings_.WriteInteger("W", Window_->width());
         Settings_.WriteInteger("H", Window_->height());
     }
-    Settings_.WriteInteger("X", Window_->x());
-    Settings_.WriteInteger("Y", Window_->y());
+    Settings_.WriteInteger("X", Layout_.Place().Position().x());
+    Settings_.WriteInteger("Y", Layout_.Place().Position().y());
 }
 
 } // namespace keltrix

@@ -4,6 +4,7 @@
 #include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
+#include "display/window_place.h"
 #include "display/x11_desktop.h"
 #include "settings/registry_store.h"
 
@@ -87,7 +88,10 @@ bool TWindowBehaviour::MousePress(QWidget* widget, QMouseEvent* event) {
     if (!widget || event->button() != Qt::LeftButton) return false;
     const QPoint local = event->position().toPoint();
     if (!IsCaption(widget == Window_ ? local : widget->mapTo(Window_, local))) return false;
-    if (QWindow* window = Window_->windowHandle(); window && window->startSystemMove()) return true;
+    if (QWindow* window = Window_->windowHandle(); window && window->startSystemMove()) {
+        Layout_.Place().UserMoveStarted();
+        return true;
+    }
     // No window manager to move it: the window follows the mouse until the release.
     Dragging_ = true;
     DragFrom_ = event->globalPosition().toPoint();

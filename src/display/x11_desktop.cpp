@@ -114,6 +114,18 @@ bool ClearShape(WId window) {
     return true;
 }
 
+bool PointerButtonsDown() {
+    Display* display = XDisplay();
+    if (!display) return false;
+    Window root = None, child = None;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
+                       &mask))
+        return false;
+    return mask & (Button1Mask | Button2Mask | Button3Mask);
+}
+
 void Flush() {
     if (Display* display = XDisplay()) XFlush(display);
 }

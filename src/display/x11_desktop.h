@@ -21,6 +21,9 @@ bool DesktopIsForeground();
 bool SetShape(WId window, const QRegion& devicePixels);
 bool ClearShape(WId window);
 
+// A mouse button (left, middle or right) is held down. False without X11.
+bool PointerButtonsDown();
+
 // Sends what Qt queued: it leaves changes such as the opacity unsent until something paints.
 void Flush();
 
