@@ -198,6 +198,7 @@ private:
     std::string ReportedImage_;
     // The shape the window has, in device pixels; empty while not transparent.
     QRegion Shape_;
+    WId ShapedWindow_ = 0; // the native window that has it
     bool ShapePending_ = false;
     bool Rendering_ = false;
 };

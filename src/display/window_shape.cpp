@@ -45,9 +45,11 @@ QRegion TWindowBehaviour::ComputeShape() {
 }
 
 void TWindowBehaviour::ApplyShape(const QRegion& shape) {
-    if (shape == Shape_) return;
+    // A shape worked out before the window existed on the screen is still to be given to it.
+    const WId native = NativeWindow(Window_);
+    if (shape == Shape_ && native == ShapedWindow_) return;
     Shape_ = shape;
-    x11::SetShape(NativeWindow(Window_), Shape_);
+    ShapedWindow_ = x11::SetShape(native, Shape_) ? native : 0;
 }
 
 void TWindowBehaviour::UpdateShape() {
@@ -64,6 +66,7 @@ void TWindowBehaviour::ScheduleShape() {
 void TWindowBehaviour::ClearShape() {
     ShapePending_ = false;
     Shape_ = QRegion();
+    ShapedWindow_ = 0;
     x11::ClearShape(NativeWindow(Window_));
 }
 
