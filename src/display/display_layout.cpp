@@ -1,6 +1,7 @@
 #include "display/display_layout.h"
 
 #include "base/smartlog.h"
+#include "display/drag_handle.h"
 #include "display/links.h"
 #include "display/qab_label.h"
 #include "display/window_place.h"
@@ -65,6 +66,10 @@ void TDisplayLayout::SetDesktopGeometry(std::function<TDesktopGeometry()> geomet
     DesktopGeometry_ = std::move(geometry);
 }
 
+void TDisplayLayout::SetDragHandle(TDragHandle* handle) {
+    DragHandle_ = handle;
+}
+
 void TDisplayLayout::SetFontColor(TColor color) {
     FontColor_ = color;
     for (TFmtLabel* label : Labels_) label->SetFontColor(color);
@@ -109,8 +114,8 @@ void TDisplayLayout::SetFromString(const std::string& formatString) {
             Labels_.push_back(label);
             label->show();
         }
-        // The handle stays in sight over the first line.
-        if (DragHandle_) DragHandle_->raise();
+        // New labels lie on top: a shown handle goes back over them.
+        if (DragHandle_) DragHandle_->Restack();
         for (auto& formatter : Formatters_) formatter->DecideIfActive(formatString);
     } catch (...) {
         Call(Hooks_.Resume);

@@ -19,6 +19,7 @@
 
 namespace keltrix {
 
+class TDragHandle;
 class TFmtLabel;
 class TRegistryStore;
 class TWindowPlace;
@@ -96,7 +97,7 @@ public:
     TWindowPlace& Place() { return *Place_; }
 
     // The dragging handle follows the alignment (TWindowBehaviour gives it).
-    void SetDragHandle(QWidget* handle) { DragHandle_ = handle; }
+    void SetDragHandle(TDragHandle* handle);
 
     const std::vector<TFmtLabel*>& Labels() const { return Labels_; }
     // label name § link text § parameter, one per link line.
@@ -127,7 +128,7 @@ private:
     std::vector<std::string> Captions_;
     int Alignment_ = 0;
     TColor FontColor_ = clWindowText;
-    QPointer<QWidget> DragHandle_;
+    QPointer<TDragHandle> DragHandle_;
     // The right edge before new captions widened the window (labels widen it as they take
     // their text, keeping the left edge): the edge a right-aligned window keeps.
     std::optional<int> RightEdge_;

@@ -10,7 +10,15 @@ TDragHandle::TDragHandle(QWidget* window) : QWidget(window) {}
 
 void TDragHandle::SetShown(bool shown) {
     Shown_ = shown;
+    Restack();
     update();
+}
+
+void TDragHandle::Restack() {
+    if (Shown_)
+        raise();
+    else
+        lower();
 }
 
 void TDragHandle::paintEvent(QPaintEvent*) {

@@ -12,6 +12,8 @@ public:
 
     bool Shown() const { return Shown_; }
     void SetShown(bool shown);
+    // Shown, it stays in sight over the lines; hidden, its patch of colour lies under them.
+    void Restack();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -1,5 +1,6 @@
 // The layout on a real (offscreen) window: labels from the format string, rendering, stacking,
 // alignment, the screen adjustment, and clicks that start programs.
+#include "display/drag_handle.h"
 #include "display_fixture.h"
 
 #include <QMouseEvent>
@@ -82,7 +83,7 @@ TEST_F(DisplayLayout, FixedSizeIsKeptAndRightAlignmentKeepsTheRightEdge) {
 }
 
 TEST_F(DisplayLayout, AlignmentMovesLabelsAndTheDraggingHandle) {
-    QWidget handle(&Window);
+    TDragHandle handle(&Window);
     handle.setGeometry(0, 0, 20, 20);
     Layout.SetDragHandle(&handle);
     Layout.SetFromString("text");
