@@ -6,10 +6,7 @@
 #include "app/process_entry.h"
 #include "app/vistrand_display.h"
 #include "base/errors.h"
-<<<<<<< HEAD
 #include "display/app_icon.h"
-=======
->>>>>>> main
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
