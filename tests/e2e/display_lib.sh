@@ -52,6 +52,18 @@ keep() {
 }
 pixels() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/screen_pixels.py" "$@"; }
 
+# Saves window $1 as $2 once two looks a moment apart agree: the text is drawn and stays.
+steady_picture() {
+    local last="" now
+    for _ in $(seq 30); do
+        sleep 0.3
+        pixels save "$1" "$2" || fail "no picture of the window"
+        now=$(md5sum <"$2")
+        [ "$now" = "$last" ] && return 0
+        last=$now
+    done
+}
+
 # x y width height of a window on the screen.
 geometry() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }

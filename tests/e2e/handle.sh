@@ -14,24 +14,7 @@ shoot() {
     shift
     prepare "$FORMAT" "${LOOK[@]}" "$@"
     start_monitor -noballoon
-    local last="" now
-    for _ in $(seq 30); do
-        sleep 0.3
-        pixels save "$WIN" "$out" || fail "no picture of the window"
-        now=$(md5sum <"$out")
-        [ "$now" = "$last" ] && break
-        last=$now
-    done
-}
-corner() { # picture, corner, size: the corner as its own picture
-    /usr/bin/python3 - "$@" <<'PY'
-import sys
-sys.path.insert(0, sys.argv[4])
-from screen_pixels import Picture
-p = Picture.load(sys.argv[1])
-size = int(sys.argv[3])
-p.crop(0 if sys.argv[2] == "left" else p.width - size, 0, size, size).save(sys.argv[1] + ".corner")
-PY
+    steady_picture "$WIN" "$out"
 }
 
 shoot "$TESTROOT/left.ppm" "$(dword ShowDraggingHandle 1)"
@@ -47,9 +30,9 @@ pass "left alignment: the icon stands in the top right corner; _NET_WM_ICON has 
 shoot "$TESTROOT/right.ppm" "$(dword ShowDraggingHandle 1)" "$(dword Align 1)"
 why=$(pixels handle "$TESTROOT/right.ppm" ffffff left 20) || fail "right alignment: $why"
 stop_monitor "$LAST_PID"
-corner "$TESTROOT/left.ppm" right 20 "$(dirname "$0")"
-corner "$TESTROOT/right.ppm" left 20 "$(dirname "$0")"
-pixels same "$TESTROOT/left.ppm.corner" "$TESTROOT/right.ppm.corner" ffffff >/dev/null ||
+pixels corner "$TESTROOT/left.ppm" right 20 "$TESTROOT/left.corner"
+pixels corner "$TESTROOT/right.ppm" left 20 "$TESTROOT/right.corner"
+pixels same "$TESTROOT/left.corner" "$TESTROOT/right.corner" ffffff >/dev/null ||
     fail "the handle differs between the corners"
 keep "$TESTROOT/right.ppm" handle-right.png
 pass "right alignment: the same icon in the top left corner"

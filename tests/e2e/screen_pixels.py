@@ -8,6 +8,7 @@ root window (what the user sees, shape and all), and the checks made on them.
                                                the window's shape; prints one line per look
   screen_pixels.py styled PLAIN.ppm STYLED.ppm BG   the lines of a styled window (see styled())
   screen_pixels.py same A.ppm B.ppm BG         the ink of two pictures is the same
+  screen_pixels.py corner FILE.ppm SIDE SIZE OUT.ppm   the SIZE x SIZE top corner (left, right)
   screen_pixels.py align FILE.ppm LINES BG SIDE     every line has ink, at SIDE (left, right,
                                                centre) of the window
   screen_pixels.py handle FILE.ppm BG CORNER SIZE   the SIZE x SIZE corner (left, right) holds
@@ -266,6 +267,12 @@ def main(argv):
         return keyed(args[0], int(args[1], 16), int(args[2]), float(args[3]))
     if command == "styled" and len(args) == 3:
         return styled(args[0], args[1], int(args[2], 16))
+    if command == "corner" and len(args) == 4:
+        picture = Picture.load(args[0])
+        size = int(args[2])
+        left = 0 if args[1] == "left" else picture.width - size
+        picture.crop(left, 0, size, size).save(args[3])
+        return 0
     if command == "same" and len(args) == 3:
         return same(args[0], args[1], int(args[2], 16))
     if command == "align" and len(args) == 4:

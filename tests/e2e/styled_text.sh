@@ -14,15 +14,7 @@ shoot() {
     shift
     prepare "$(format_value "$@")" "${LOOK[@]}" "$(printf '"FontStyle"=hex:%02x' "$style")"
     start_monitor -noballoon
-    # Until two looks a moment apart agree: the text is drawn and stays.
-    local last="" now
-    for _ in $(seq 30); do
-        sleep 0.3
-        pixels save "$WIN" "$SHOT" || fail "no picture of the window"
-        now=$(md5sum <"$SHOT")
-        [ "$now" = "$last" ] && break
-        last=$now
-    done
+    steady_picture "$WIN" "$SHOT"
     stop_monitor "$LAST_PID"
 }
 
