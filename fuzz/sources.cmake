@@ -14,5 +14,6 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_links.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_apply_tags.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_date_time.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_mbm_shared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_xml.cpp
 )

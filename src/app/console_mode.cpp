@@ -1,6 +1,7 @@
 #include "app/console_mode.h"
 
 #include "app/console_output.h"
+#include "app/console_sensors.h"
 #include "base/errors.h"
 #include "app/monitor_core.h"
 #include "measure/sampling_cycle.h"
@@ -138,11 +139,13 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     for (auto& f : core.Formatters) f->DecideIfActive(core.FormatString);
     for (auto& f : core.Formatters) f->Alignment = 0;
 
+    TConsoleSensorLink sensors(cycle);
     const int signals = platform::WatchExitSignals();
     cycle.GetInfo(true);
     while (!failed && !(options.Refreshes && refreshes >= *options.Refreshes)) {
         // An interval of 0 pauses updating: the first frame stays until interrupted.
         if (WaitForExitSignal(signals, interval > 0 ? interval : -1)) break;
+        sensors.RunPosted();
         cycle.GetInfo(false);
     }
     return failed ? 1 : 0;

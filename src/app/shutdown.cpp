@@ -52,6 +52,7 @@ void TVistrandDisplay::Exit1Click() {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "keltrix: during exit: %s\n", e.what());
     }
+    StopSensorLink();
     Sampling_.reset();
     // Queued: the exit may come from start-up, before the message loop runs.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

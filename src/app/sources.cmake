@@ -6,6 +6,7 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/console_output.cpp
     src/app/monitor_core.cpp
     src/app/console_mode.cpp
+    src/app/console_sensors.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp
@@ -17,5 +18,6 @@ set(KELTRIX_APP_SOURCES
     src/app/shutdown.cpp
     src/app/commands.cpp
     src/app/tray_icon.cpp src/app/tray_pictures.cpp
+    src/app/sensor_link.cpp src/app/power_notices.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

@@ -153,6 +153,7 @@ void TVistrandDisplay::CreateSamplingCycle() {
                                   const std::vector<std::string>& report) {
         SamplingFailed(cls, msg, report);
     };
+    CreateSensorLink();
 }
 
 void TVistrandDisplay::CreateTrayIcon() {

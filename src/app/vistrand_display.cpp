@@ -6,6 +6,7 @@
 #include "app/tray_icon.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
+#include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"

@@ -23,6 +23,8 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TMBMLink;
+class TPowerNotices;
 namespace platform {
 class TNamedEvent;
 }
@@ -65,6 +67,9 @@ private:
     void CreateDisplay();
     void ReadServiceSettings();
     void CreateSamplingCycle();
+    void CreateSensorLink();
+    void PowerMsg(int event);
+    void StopSensorLink();
     void ReadLateSettings();
     void CreateTrayIcon();
     void StartMainTimer();
@@ -94,6 +99,8 @@ private:
     std::unique_ptr<TDisplayLayout> Layout_;
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
+    std::unique_ptr<TMBMLink> MBMLink_;
+    TPowerNotices* PowerNotices_ = nullptr; // a child of the window
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
