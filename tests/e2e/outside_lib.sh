@@ -22,15 +22,17 @@ serve() { printf '%s\r\n%s\r\n' "$1" "$2" >"$HTTP_DIR/body"; echo file >"$HTTP_D
 mode() { echo "$*" >"$HTTP_DIR/mode"; }
 requests() { find "$HTTP_DIR" -name 'request-*' ! -name '*.tmp' | wc -l; }
 
-# Opens the window's menu and presses the keys given, one by one.
-menu_keys() {
-    local x y w k
+# Opens the window's menu and chooses the item of the captions given (as menu_lib.sh's table
+# writes them).
+menu_command() {
+    local x y w k keys
+    keys=$(menu_keys "$@") || fail "no menu item $*"
     read -r x y w _ < <(geometry "$WIN")
     wait_popups "$LAST_PID" 0 || fail "a pop-up is still open"
     point_at $((x + w - 3)) $((y + 1))
     xdotool click 3
     wait_popups "$LAST_PID" 1 || fail "no menu"
-    for k in "$@"; do
+    for k in $keys; do
         sleep 0.2
         xdotool key "$k"
     done

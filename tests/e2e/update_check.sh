@@ -12,8 +12,9 @@ printf '#!/bin/sh\nprintf "%%s\\n" "$*" >>%s/opened\n' "$TESTROOT" >"$OPENER"
 chmod +x "$OPENER"
 export KELTRIX_SHELL_OPEN=$OPENER
 
-check_for_update() { menu_keys Down Down Down Down Right Right Return; }
-update_settings() { menu_keys Down Down Down Down Right Right Down Return; }
+MENU_SHOWN=advdebug
+check_for_update() { menu_command Internet Update "Check For Update..."; }
+update_settings() { menu_command Internet Update "Update Settings"; }
 
 prepare "\"UpdateURL\"=\"$URL\"" "$(format_value 'up <NAME=Uptime FORMAT="*s*">')"
 start_monitor -advdebug -noballoon

@@ -6,7 +6,7 @@ start_http
 KEY31=0123456789abcdef0123456789abcde
 KEY40=0123456789abcdef0123456789abcdef01234567
 
-uptimes_command() { menu_keys Down Down Right Down Return; }
+uptimes_command() { menu_command Networking "Act as Uptimes Client"; }
 wait_requests() { # count: waits until the server has had that many requests
     for _ in $(seq 50); do [ "$(requests)" -ge "$1" ] && return 0; sleep 0.1; done
     return 1
@@ -84,7 +84,14 @@ client_port=$(free_port)
 printf '\n[%s\\127.0.0.1:%s]\n%s\n%s\n%s\n' "$KEY" "$client_port" "$(dword ActUptimesClient 1)" \
     "\"UptimesHost\"=\"$KEY40\"" "\"UptimesServer\"=\"127.0.0.1:$HTTP_PORT\"" >>"$SETTINGS"
 start_monitor -noballoon -c -i127.0.0.1 "-p$client_port"
-menu_keys Down Down Right
+# The item is disabled: the keys pass it by, and Escape closes the menu.
+keys=$(MENU_SHOWN=client menu_keys Networking "Act as &Server")
+read -r x y w _ < <(geometry "$WIN")
+point_at $((x + w - 3)) $((y + 1))
+xdotool click 3
+wait_popups "$LAST_PID" 1 || fail "no menu on the client"
+# shellcheck disable=SC2086
+xdotool key --delay 200 ${keys% Return}
 sleep 0.5
 import -window root "$TESTROOT/client-menu.png"
 xdotool key Escape Escape
