@@ -8,7 +8,10 @@ namespace keltrix {
 TUptimesClient::TUptimesClient(platform::TEventLoop& loop, TRegistryStore& settings,
                                std::uint32_t versionWord, std::string osName)
     : Loop_(loop), Settings_(settings), OsName_(std::move(osName)),
-      OsLevel_(OsLevelText(versionWord)) {}
+      OsLevel_(OsLevelText(versionWord)), Dial_(loop) {
+    Dial_.OnConnected = [this](int fd) { cliConnect(fd); };
+    Dial_.OnFailed = [this](const std::string& why) { cliError(why); };
+}
 
 TUptimesClient::~TUptimesClient() {
     Stop();
@@ -85,67 +88,13 @@ void TUptimesClient::Stop() {
 void TUptimesClient::UptimesTimerTimer() {
     LogAdd("UptimestimerTimer");
     Close(); // whatever the last report was still doing
-    Connect(Server());
+    Target_ = Server();
+    Dial_.Start(Target_.Host, Target_.Port);
 }
 
-void TUptimesClient::Connect(const TUptimesServer& server) {
-    ++Attempt_;
-    Target_ = server;
-    LastError_.clear();
-    Addresses_.clear();
-    NextAddress_ = 0;
-    if (platform::ResolveNumeric(server.Host, server.Port, Addresses_)) {
-        TryNextAddress();
-        return;
-    }
-    // A name server may take seconds; the loop must not wait for it.
-    Resolve_ = std::make_unique<platform::TResolveJob>(server.Host, server.Port);
-    Loop_.WatchFd(Resolve_->Fd(), platform::IoRead, [this](unsigned) { Resolved(); });
-}
-
-void TUptimesClient::Resolved() {
-    std::string error;
-    if (!Resolve_ || !Resolve_->Take(Addresses_, error)) return;
-    Loop_.UnwatchFd(Resolve_->Fd());
-    Resolve_.reset();
-    LastError_ = error;
-    TryNextAddress();
-}
-
-void TUptimesClient::TryNextAddress() {
-    while (NextAddress_ < Addresses_.size()) {
-        std::string error;
-        const int fd = platform::ConnectTcp(Addresses_[NextAddress_++], &error);
-        if (fd < 0) {
-            LastError_ = error;
-            continue;
-        }
-        Fd_ = fd;
-        Loop_.WatchFd(fd, platform::IoWrite, [this](unsigned) { ConnectFinished(); });
-        return;
-    }
-    const std::string why = LastError_.empty() ? "cannot reach " + Target_.Host : LastError_;
-    // Reported from the loop, like every other outcome of the attempt.
-    Loop_.Post([this, life = std::weak_ptr<int>(Life_), attempt = Attempt_, why] {
-        if (!life.expired() && attempt == Attempt_ && Fd_ < 0 && !Resolve_) cliError(why);
-    });
-}
-
-void TUptimesClient::ConnectFinished() {
-    std::string error;
-    if (platform::ConnectResult(Fd_, &error)) {
-        cliConnect();
-        return;
-    }
-    LastError_ = error;
-    Loop_.UnwatchFd(Fd_);
-    platform::CloseSocket(Fd_);
-    Fd_ = -1;
-    TryNextAddress();
-}
-
-void TUptimesClient::cliConnect() {
+void TUptimesClient::cliConnect(int fd) {
     LogAdd("cliConnect");
+    Fd_ = fd;
     TUptimesReport report;
     report.Key = Settings_.ReadString("UptimesHost");
     if (Hooks.Measure) Hooks.Measure(report.UptimeSeconds, report.ProcUsage);
@@ -210,8 +159,7 @@ void TUptimesClient::cliError(const std::string& why) {
 }
 
 void TUptimesClient::Close() {
-    if (Resolve_) Loop_.UnwatchFd(Resolve_->Fd());
-    Resolve_.reset();
+    Dial_.Cancel();
     if (Fd_ >= 0) {
         Loop_.UnwatchFd(Fd_);
         platform::CloseSocket(Fd_);

@@ -3,16 +3,14 @@
 // that posts one report to the ranking service per period. The report uses the client socket
 // of the record link, so a client instance cannot report. Runs on the thread of its loop.
 
+#include "net/tcp_dial.h"
 #include "net/uptimes_report.h"
 #include "platform/event_loop.h"
-#include "platform/sockets.h"
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
-#include <vector>
 
 namespace keltrix {
 
@@ -72,11 +70,7 @@ public:
 private:
     void StartTimer();
     void StopTimer();
-    void Connect(const TUptimesServer& server);
-    void Resolved();
-    void TryNextAddress();
-    void ConnectFinished();
-    void cliConnect();
+    void cliConnect(int fd);
     void SendRest();
     void cliRead();
     void cliError(const std::string& why);
@@ -92,14 +86,9 @@ private:
     platform::TEventLoop::TTimerId Timer_ = 0;
 
     TUptimesServer Target_;
+    TTcpDial Dial_;
     int Fd_ = -1;
-    std::unique_ptr<platform::TResolveJob> Resolve_;
-    std::vector<platform::TSocketAddress> Addresses_;
-    std::size_t NextAddress_ = 0;
-    std::string LastError_;
     std::string Pending_; // request bytes not yet taken by the socket
-    std::uint64_t Attempt_ = 0;
-    std::shared_ptr<int> Life_ = std::make_shared<int>(0); // for calls posted to the loop
 };
 
 } // namespace keltrix

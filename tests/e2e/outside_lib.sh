@@ -80,25 +80,6 @@ expect_box() {
     [ "$got" = "$1" ] || fail "the box reads '$got', not '$1'"
     answer_box "${2:-Return}"
 }
-# Waits for an input box titled $1, types $2 over its text, presses Enter.
-answer_prompt() {
-    local box=""
-    for _ in $(seq 100); do
-        box=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1) && [ -n "$box" ] && break
-        sleep 0.1
-    done
-    [ -n "$box" ] || fail "no prompt '$1'"
-    xdotool windowactivate --sync "$box" 2>/dev/null || true
-    sleep 0.2
-    xdotool key ctrl+a
-    [ -n "$2" ] && xdotool type "$2"
-    xdotool key Return
-    for _ in $(seq 50); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "the prompt '$1' did not close"
-}
 # Replaces the value line of name $1 in the base key of the running program's settings file
 # (written whole to a new file and renamed, as the program itself writes it).
 set_value() {
