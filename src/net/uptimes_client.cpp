@@ -4,6 +4,18 @@
 #include "settings/registry_store.h"
 
 namespace keltrix {
+namespace {
+
+// A hand-edited value of the wrong type reads as missing: nothing here may stop start-up.
+std::string StoredText(TRegistryStore& store, const char* name) {
+    try {
+        return store.ValueExists(name) ? store.ReadString(name) : std::string();
+    } catch (const std::exception&) {
+        return {};
+    }
+}
+
+} // namespace
 
 TUptimesClient::TUptimesClient(platform::TEventLoop& loop, TRegistryStore& settings,
                                std::uint32_t versionWord, std::string osName)
@@ -18,8 +30,7 @@ TUptimesClient::~TUptimesClient() {
 }
 
 TUptimesServer TUptimesClient::Server() const {
-    if (Settings_.ValueExists("UptimesServer"))
-        if (auto server = ParseUptimesServer(Settings_.ReadString("UptimesServer"))) return *server;
+    if (auto server = ParseUptimesServer(StoredText(Settings_, "UptimesServer"))) return *server;
     return TUptimesServer{DefaultUptimesServer, UptimesPort};
 }
 
@@ -34,7 +45,7 @@ void TUptimesClient::Startup(bool clientMode, bool checked, std::int32_t interva
     // A hand-edited period outside the command's range gets the command's default.
     Interval_ = UptimesInterval(std::to_string(intervalMs)).value_or(UptimesIntervalDefault);
     // Someone who turned reporting on and gave a key expects it to go on after a restart.
-    if (Checked_ && ValidUptimesKey(Settings_.ReadString("UptimesHost"))) {
+    if (Checked_ && ValidUptimesKey(StoredText(Settings_, "UptimesHost"))) {
         UptimesTimerTimer();
         StartTimer();
     }
@@ -96,7 +107,7 @@ void TUptimesClient::cliConnect(int fd) {
     LogAdd("cliConnect");
     Fd_ = fd;
     TUptimesReport report;
-    report.Key = Settings_.ReadString("UptimesHost");
+    report.Key = StoredText(Settings_, "UptimesHost");
     if (Hooks.Measure) Hooks.Measure(report.UptimeSeconds, report.ProcUsage);
     report.OsName = OsName_;
     report.OsLevel = OsLevel_;

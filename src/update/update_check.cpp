@@ -64,9 +64,13 @@ void TUpdateCheck::Stop() {
 }
 
 std::string TUpdateCheck::Url() const {
-    if (Settings_.ValueExists("UpdateURL")) {
-        std::string url = Settings_.ReadString("UpdateURL");
-        if (!TrimBlanks(url).empty()) return url;
+    try {
+        if (Settings_.ValueExists("UpdateURL")) {
+            std::string url = Settings_.ReadString("UpdateURL");
+            if (!TrimBlanks(url).empty()) return url;
+        }
+    } catch (const std::exception& e) {
+        Note(std::string("UpdateURL: ") + e.what()); // a value of another type: the default
     }
     return DefaultUpdateURL;
 }

@@ -285,6 +285,10 @@ TEST_F(UptimesFixture, StartupResumesOnlyWithAStoredKey) {
     EXPECT_FALSE(Client->Reporting()) << "no key was ever stored";
     EXPECT_EQ(Client->Interval(), 45000);
 
+    Store.WriteInteger("UptimesHost", 7); // hand-edited, of the wrong type: no key
+    EXPECT_NO_THROW(Client->Startup(false, true, 45000));
+    EXPECT_FALSE(Client->Reporting());
+
     Store.WriteString("UptimesHost", Key32);
     Client->Startup(false, true, 5); // hand-edited period: the default
     EXPECT_EQ(Client->Interval(), 60000);

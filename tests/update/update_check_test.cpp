@@ -307,6 +307,14 @@ TEST_F(UpdateCheckFixture, StartupAndSettings) {
     EXPECT_EQ(Check->updatetimer().Interval(), 5'662'224'000'000u);
 }
 
+TEST_F(UpdateCheckFixture, UrlSetting) {
+    EXPECT_EQ(Check->Url(), Server.Url());
+    Store.WriteString("UpdateURL", "  ");
+    EXPECT_EQ(Check->Url(), DefaultUpdateURL);
+    Store.WriteInteger("UpdateURL", 1); // of the wrong type: the default, no error
+    EXPECT_EQ(Check->Url(), DefaultUpdateURL);
+}
+
 TEST_F(UpdateCheckFixture, AStaleCopyIsNeverRead) {
     Check->UpdateEnabled = true;
     WriteAll(Check->TempFile(), "1003\r\nhttp://stale/\r\n");
