@@ -1,0 +1,584 @@
+#include "net/web_http_server.h"
+
+#include <algorithm>
+#include <arpa/inet.h>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <fcntl.h>
+#include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <unordered_map>
+#include <vector>
+
+namespace keltrix {
+namespace {
+
+using TClock = std::chrono::steady_clock;
+thread_local bool CloseRequested = false;
+
+struct TConn {
+    int Fd = -1;
+    std::string Buf;
+    std::size_t Pos = 0; // bytes the handler consumed
+    bool InRequest = false;
+    TClock::time_point RequestStart;
+    TClock::time_point LastActivity;
+    std::size_t HeadLen = 0; // 0 until the head is complete
+    std::size_t BodyLen = 0;
+    bool Chunked = false;
+    bool ContinueSent = false;
+    std::size_t Served = 0;
+    bool InWorker = false;
+    bool Close = false;
+    bool PeerClosed = false; // sent its last byte: answer what came, then close
+};
+
+std::string Lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    return out;
+}
+
+// Best effort on a socket about to be closed.
+void SendAndForget(int fd, const char* status) {
+    const std::string text = std::string("HTTP/1.1 ") + status +
+                             "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
+    (void)::send(fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+}
+
+bool WaitFd(int fd, short events, int ms) {
+    if (ms <= 0) return false;
+    pollfd p{fd, events, 0};
+    for (;;) {
+        const int n = ::poll(&p, 1, ms);
+        if (n > 0) return true;
+        if (n == 0 || errno != EINTR) return false;
+    }
+}
+
+void Address(int fd, bool peer, std::string& ip, int& port) {
+    sockaddr_storage ss{};
+    socklen_t len = sizeof ss;
+    const int rc = peer ? ::getpeername(fd, reinterpret_cast<sockaddr*>(&ss), &len)
+                        : ::getsockname(fd, reinterpret_cast<sockaddr*>(&ss), &len);
+    if (rc != 0) return;
+    char text[INET6_ADDRSTRLEN] = {};
+    if (ss.ss_family == AF_INET) {
+        const auto* a = reinterpret_cast<const sockaddr_in*>(&ss);
+        ::inet_ntop(AF_INET, &a->sin_addr, text, sizeof text);
+        port = ntohs(a->sin_port);
+    } else if (ss.ss_family == AF_INET6) {
+        const auto* a = reinterpret_cast<const sockaddr_in6*>(&ss);
+        ::inet_ntop(AF_INET6, &a->sin6_addr, text, sizeof text);
+        port = ntohs(a->sin6_port);
+    }
+    ip = text;
+}
+
+// What httplib reads a request from: the bytes the poller collected, then (for chunked
+// bodies only) the socket, never past the request's deadline.
+class TConnStream final : public httplib::Stream {
+public:
+    TConnStream(TConn& c, TClock::time_point deadline, int writeTimeoutMs, std::size_t maxBytes)
+        : C_(c), Deadline_(deadline), WriteTimeoutMs_(writeTimeoutMs), MaxBytes_(maxBytes) {}
+
+    bool is_readable() const override { return C_.Pos < C_.Buf.size() || Wait(POLLIN, MsLeft()); }
+    bool is_writable() const override { return Wait(POLLOUT, WriteTimeoutMs_); }
+
+    ssize_t read(char* ptr, std::size_t size) override {
+        if (C_.Pos < C_.Buf.size()) {
+            const std::size_t n = std::min(size, C_.Buf.size() - C_.Pos);
+            std::memcpy(ptr, C_.Buf.data() + C_.Pos, n);
+            C_.Pos += n;
+            Delivered_ += n;
+            return static_cast<ssize_t>(n);
+        }
+        if (Delivered_ >= MaxBytes_ || !Wait(POLLIN, MsLeft())) {
+            Failed = true;
+            return -1;
+        }
+        const ssize_t n = ::recv(C_.Fd, ptr, std::min(size, MaxBytes_ - Delivered_), 0);
+        if (n <= 0) {
+            Failed = true;
+            return n < 0 && errno == EAGAIN ? -1 : n;
+        }
+        Delivered_ += static_cast<std::size_t>(n);
+        return n;
+    }
+
+    ssize_t write(const char* ptr, std::size_t size) override {
+        // The poller already sent the interim answer the client waited for.
+        static constexpr std::string_view Continue = "HTTP/1.1 100 ";
+        if (C_.ContinueSent && !Wrote_ && size >= Continue.size() &&
+            std::string_view(ptr, Continue.size()) == Continue)
+            return static_cast<ssize_t>(size);
+        Wrote_ = true;
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = ::send(C_.Fd, ptr + done, size - done, MSG_NOSIGNAL);
+            if (n > 0) {
+                done += static_cast<std::size_t>(n);
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN && Wait(POLLOUT, WriteTimeoutMs_)) continue;
+            Failed = true;
+            return -1;
+        }
+        return static_cast<ssize_t>(size);
+    }
+
+    void get_remote_ip_and_port(std::string& ip, int& port) const override {
+        Address(C_.Fd, true, ip, port);
+    }
+    void get_local_ip_and_port(std::string& ip, int& port) const override {
+        Address(C_.Fd, false, ip, port);
+    }
+    socket_t socket() const override { return C_.Fd; }
+
+    bool Failed = false;
+
+private:
+    int MsLeft() const {
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(Deadline_ - TClock::now());
+        return static_cast<int>(std::max<long long>(0, left.count()));
+    }
+    bool Wait(short events, int ms) const { return WaitFd(C_.Fd, events, ms); }
+
+    TConn& C_;
+    TClock::time_point Deadline_;
+    int WriteTimeoutMs_;
+    std::size_t MaxBytes_;
+    std::size_t Delivered_ = 0;
+    bool Wrote_ = false;
+};
+
+class TInlineQueue final : public httplib::TaskQueue {
+public:
+    void enqueue(std::function<void()> fn) override { fn(); }
+    void shutdown() override {}
+};
+
+} // namespace
+
+struct THttpServer::TImpl {
+    class TLibServer final : public httplib::Server {
+    public:
+        explicit TLibServer(TImpl& owner) : Owner_(owner) {}
+        bool Process(httplib::Stream& stream, bool closeConnection, bool& closed) {
+            return process_request(stream, closeConnection, closed, nullptr);
+        }
+
+    private:
+        bool process_and_close_socket(socket_t sock) override {
+            Owner_.Adopt(sock);
+            return true;
+        }
+        TImpl& Owner_;
+    };
+
+    TImpl(THttpLimits limits, THandler handler)
+        : Limits(limits), Handler(std::move(handler)), Lib(*this) {}
+
+    THttpLimits Limits;
+    THandler Handler;
+    TLibServer Lib;
+    std::thread ListenThread;
+    std::thread PollThread;
+    std::vector<std::thread> Workers;
+    int Epoll = -1;
+    int Wake = -1;
+    int Port = 0;
+    std::atomic<bool> Running{false};
+    std::atomic<bool> Stopping{false};
+    std::atomic<std::size_t> Connections{0};
+    std::atomic<std::size_t> Buffered{0};
+
+    // Handed to the poller by other threads.
+    std::mutex InboxLock;
+    std::vector<int> Adopted;
+    std::vector<TConn*> Returned;
+    // Complete requests waiting for a worker.
+    std::mutex JobLock;
+    std::condition_variable JobReady;
+    std::deque<TConn*> Jobs;
+    // Owned by the poller thread.
+    std::unordered_map<TConn*, std::unique_ptr<TConn>> All;
+
+    void Adopt(int fd) {
+        if (Stopping || Connections >= Limits.MaxConnections) {
+            SendAndForget(fd, "503 Service Unavailable");
+            ::close(fd);
+            return;
+        }
+        ++Connections;
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        {
+            const std::lock_guard<std::mutex> hold(InboxLock);
+            Adopted.push_back(fd);
+        }
+        Poke();
+    }
+
+    void Poke() const {
+        const std::uint64_t one = 1;
+        (void)!::write(Wake, &one, sizeof one);
+    }
+
+    void CloseConn(TConn* c) {
+        if (!c->InWorker) ::epoll_ctl(Epoll, EPOLL_CTL_DEL, c->Fd, nullptr);
+        ::close(c->Fd);
+        Buffered -= c->Buf.size();
+        --Connections;
+        All.erase(c);
+    }
+
+    void Watch(TConn* c) {
+        epoll_event ev{};
+        ev.events = EPOLLIN | EPOLLRDHUP;
+        ev.data.ptr = c;
+        ::epoll_ctl(Epoll, EPOLL_CTL_ADD, c->Fd, &ev);
+    }
+
+    void Dispatch(TConn* c) {
+        ::epoll_ctl(Epoll, EPOLL_CTL_DEL, c->Fd, nullptr);
+        c->InWorker = true;
+        {
+            const std::lock_guard<std::mutex> hold(JobLock);
+            Jobs.push_back(c);
+        }
+        JobReady.notify_one();
+    }
+
+    // After new bytes: hand the connection on once its request is complete.
+    void Check(TConn* c) {
+        const std::size_t have = c->Buf.size() - c->Pos;
+        if (have == 0) return;
+        if (!c->InRequest) {
+            c->InRequest = true;
+            c->RequestStart = TClock::now();
+        }
+        if (c->HeadLen == 0) {
+            const std::size_t end = c->Buf.find("\r\n\r\n", c->Pos);
+            if (end == std::string::npos) {
+                if (have > Limits.MaxHead) Refuse(c, "431 Request Header Fields Too Large");
+                return;
+            }
+            c->HeadLen = end + 4 - c->Pos;
+            if (c->HeadLen > Limits.MaxHead) return Refuse(c, "431 Request Header Fields Too Large");
+            ReadHead(c, std::string_view(c->Buf).substr(c->Pos, c->HeadLen));
+        }
+        if (c->Chunked || c->BodyLen > Limits.MaxBody || have >= c->HeadLen + c->BodyLen)
+            return Dispatch(c);
+    }
+
+    void ReadHead(TConn* c, std::string_view head) {
+        c->BodyLen = 0;
+        c->Chunked = false;
+        bool expectContinue = false;
+        std::size_t line = head.find("\r\n") + 2;
+        while (line < head.size()) {
+            const std::size_t end = head.find("\r\n", line);
+            const std::string_view field = head.substr(line, end - line);
+            line = end + 2;
+            const std::size_t colon = field.find(':');
+            if (colon == std::string_view::npos) continue;
+            const std::string name = Lower(field.substr(0, colon));
+            std::string value = Lower(field.substr(colon + 1));
+            value.erase(0, value.find_first_not_of(" \t"));
+            if (name == "content-length") {
+                c->BodyLen = 0;
+                for (const char d : value) {
+                    if (d < '0' || d > '9') break;
+                    c->BodyLen = std::min<std::size_t>(c->BodyLen * 10 + std::size_t(d - '0'),
+                                                       std::size_t(1) << 40);
+                }
+            } else if (name == "transfer-encoding") {
+                c->Chunked = value.find("chunked") != std::string::npos;
+            } else if (name == "expect") {
+                expectContinue = value.rfind("100-continue", 0) == 0;
+            }
+        }
+        const std::size_t have = c->Buf.size() - c->Pos;
+        if (expectContinue && !c->Chunked && c->BodyLen <= Limits.MaxBody &&
+            have < c->HeadLen + c->BodyLen && !c->ContinueSent) {
+            static constexpr std::string_view Continue = "HTTP/1.1 100 Continue\r\n\r\n";
+            (void)::send(c->Fd, Continue.data(), Continue.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+            c->ContinueSent = true;
+        }
+    }
+
+    void Refuse(TConn* c, const char* status) {
+        SendAndForget(c->Fd, status);
+        CloseConn(c);
+    }
+
+    void OnReadable(TConn* c) {
+        char chunk[16384];
+        for (;;) {
+            const ssize_t n = ::recv(c->Fd, chunk, sizeof chunk, 0);
+            if (n > 0) {
+                c->Buf.append(chunk, static_cast<std::size_t>(n));
+                Buffered += static_cast<std::size_t>(n);
+                c->LastActivity = TClock::now();
+                if (Buffered > Limits.MaxBuffered) return Refuse(c, "503 Service Unavailable");
+                // Enough for the head and the largest body; the rest waits in the kernel.
+                if (c->Buf.size() - c->Pos > Limits.MaxHead + Limits.MaxBody) break;
+                continue;
+            }
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0 && errno == EAGAIN) break;
+            if (n < 0) return CloseConn(c);
+            c->PeerClosed = true;
+            break;
+        }
+        Check(c);
+        if (All.count(c) && c->PeerClosed && !c->InWorker) CloseConn(c);
+    }
+
+    void Sweep() {
+        const auto now = TClock::now();
+        std::vector<TConn*> expired, idle;
+        for (auto& [raw, conn] : All) {
+            if (raw->InWorker) continue;
+            if (raw->InRequest &&
+                now - raw->RequestStart > std::chrono::milliseconds(Limits.ReadTimeoutMs))
+                expired.push_back(raw);
+            else if (!raw->InRequest &&
+                     now - raw->LastActivity > std::chrono::milliseconds(Limits.IdleTimeoutMs))
+                idle.push_back(raw);
+        }
+        for (TConn* c : expired) Refuse(c, "408 Request Timeout");
+        for (TConn* c : idle) CloseConn(c);
+    }
+
+    void TakeInbox() {
+        std::vector<int> adopted;
+        std::vector<TConn*> returned;
+        {
+            const std::lock_guard<std::mutex> hold(InboxLock);
+            adopted.swap(Adopted);
+            returned.swap(Returned);
+        }
+        for (const int fd : adopted) {
+            auto conn = std::make_unique<TConn>();
+            conn->Fd = fd;
+            conn->LastActivity = TClock::now();
+            TConn* raw = conn.get();
+            All.emplace(raw, std::move(conn));
+            Watch(raw);
+            OnReadable(raw); // the request often came with the connection
+        }
+        for (TConn* c : returned) {
+            c->InWorker = false;
+            if (c->Close) {
+                CloseConn(c);
+                continue;
+            }
+            Watch(c);
+            Check(c); // a pipelined request may be complete already
+        }
+    }
+
+    void PollLoop() {
+        epoll_event events[256];
+        auto nextSweep = TClock::now();
+        while (!Stopping) {
+            const int n = ::epoll_wait(Epoll, events, 256, 100);
+            for (int i = 0; i < n; ++i) {
+                if (events[i].data.ptr == nullptr) {
+                    std::uint64_t count = 0;
+                    (void)!::read(Wake, &count, sizeof count);
+                    continue;
+                }
+                auto* c = static_cast<TConn*>(events[i].data.ptr);
+                if (All.count(c) && !c->InWorker) OnReadable(c);
+            }
+            TakeInbox();
+            if (TClock::now() >= nextSweep) {
+                Sweep();
+                nextSweep = TClock::now() + std::chrono::milliseconds(100);
+            }
+        }
+    }
+
+    void WorkerLoop() {
+        for (;;) {
+            TConn* c = nullptr;
+            {
+                std::unique_lock<std::mutex> hold(JobLock);
+                JobReady.wait(hold, [this] { return Stopping || !Jobs.empty(); });
+                if (Jobs.empty()) return;
+                c = Jobs.front();
+                Jobs.pop_front();
+            }
+            Serve(c);
+            {
+                const std::lock_guard<std::mutex> hold(InboxLock);
+                Returned.push_back(c);
+            }
+            Poke();
+        }
+    }
+
+    void Serve(TConn* c) {
+        const auto deadline = c->RequestStart + std::chrono::milliseconds(Limits.ReadTimeoutMs);
+        TConnStream stream(*c, deadline, Limits.WriteTimeoutMs,
+                           Limits.MaxHead + 2 * Limits.MaxBody + 65536);
+        const bool last = c->Served + 1 >= Limits.MaxRequestsPerConnection;
+        bool closed = false;
+        CloseRequested = false;
+        bool ok = false;
+        try {
+            ok = Lib.Process(stream, last, closed);
+        } catch (...) {
+            ok = false;
+        }
+        ++c->Served;
+        Buffered -= c->Pos;
+        c->Buf.erase(0, c->Pos);
+        c->Pos = 0;
+        c->HeadLen = 0;
+        c->BodyLen = 0;
+        c->Chunked = false;
+        c->ContinueSent = false;
+        c->InRequest = !c->Buf.empty();
+        c->RequestStart = c->LastActivity = TClock::now();
+        c->Close = !ok || closed || last || stream.Failed || CloseRequested || Stopping ||
+                   c->PeerClosed;
+    }
+};
+
+THttpServer::THttpServer(THttpLimits limits, THandler handler)
+    : Impl_(std::make_unique<TImpl>(limits, std::move(handler))) {
+    auto& lib = Impl_->Lib;
+    lib.new_task_queue = [] { return new TInlineQueue; };
+    lib.set_tcp_nodelay(true);
+    lib.set_keep_alive_max_count(limits.MaxRequestsPerConnection);
+    lib.set_keep_alive_timeout(std::max(1, limits.IdleTimeoutMs / 1000));
+    lib.set_read_timeout(std::max(1, limits.ReadTimeoutMs / 1000), 0);
+    lib.set_write_timeout(std::max(1, limits.WriteTimeoutMs / 1000), 0);
+    lib.set_payload_max_length(limits.MaxBody);
+    const std::size_t maxBody = limits.MaxBody;
+    lib.set_pre_routing_handler([maxBody](const httplib::Request& req, httplib::Response& res) {
+        // Refused before a byte of the body is read; the connection cannot be reused then.
+        if (req.has_header("Content-Length") &&
+            std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) >
+                maxBody) {
+            res.status = 413;
+            res.set_header("Connection", "close");
+            CloseRequested = true;
+            return httplib::Server::HandlerResponse::Handled;
+        }
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
+    const auto handler_ = [impl = Impl_.get()](const httplib::Request& req,
+                                               httplib::Response& res) { impl->Handler(req, res); };
+    lib.Get(".*", handler_);
+    lib.Post(".*", handler_);
+    lib.Put(".*", handler_);
+    lib.Patch(".*", handler_);
+    lib.Delete(".*", handler_);
+    lib.Options(".*", handler_);
+    lib.set_exception_handler([](const httplib::Request&, httplib::Response& res,
+                                 std::exception_ptr) {
+        res.status = 500;
+        res.set_content("Internal error\r\n", "text/plain");
+    });
+}
+
+THttpServer::~THttpServer() {
+    Stop();
+}
+
+void THttpServer::CloseAfterAnswer() {
+    CloseRequested = true;
+}
+
+bool THttpServer::Start(const std::string& host, int port, std::string& error) {
+    if (Impl_->Running) return true;
+    TImpl& d = *Impl_;
+    // Every connection is a descriptor; the default soft limit of 1024 would turn clients away
+    // long before the connection limit.
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur < limit.rlim_max) {
+        limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, d.Limits.MaxConnections + 1024);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    errno = 0;
+    const int bound = port == 0 ? d.Lib.bind_to_any_port(host) : (d.Lib.bind_to_port(host, port) ? port : -1);
+    if (bound <= 0) {
+        error = std::string("Could not bind socket. ") +
+                (errno ? std::strerror(errno) : "The port cannot be opened.") + " (port " +
+                std::to_string(port) + ")";
+        return false;
+    }
+    d.Port = bound;
+    d.Stopping = false;
+    d.Epoll = ::epoll_create1(EPOLL_CLOEXEC);
+    d.Wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    epoll_event ev{};
+    ev.events = EPOLLIN;
+    ev.data.ptr = nullptr;
+    ::epoll_ctl(d.Epoll, EPOLL_CTL_ADD, d.Wake, &ev);
+    d.PollThread = std::thread([&d] { d.PollLoop(); });
+    for (std::size_t i = 0; i < std::max<std::size_t>(1, d.Limits.Workers); ++i)
+        d.Workers.emplace_back([&d] { d.WorkerLoop(); });
+    d.ListenThread = std::thread([&d] { d.Lib.listen_after_bind(); });
+    d.Running = true;
+    // stop() does nothing until the accept loop runs.
+    for (int i = 0; i < 2000 && !d.Lib.is_running(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return true;
+}
+
+void THttpServer::Stop() {
+    TImpl& d = *Impl_;
+    if (!d.Running) return;
+    d.Lib.stop();
+    if (d.ListenThread.joinable()) d.ListenThread.join();
+    d.Stopping = true;
+    d.JobReady.notify_all();
+    for (auto& w : d.Workers) w.join();
+    d.Workers.clear();
+    d.Poke();
+    if (d.PollThread.joinable()) d.PollThread.join();
+    // Whatever is left belongs to nobody now.
+    for (TConn* c : d.Jobs) c->InWorker = false;
+    d.Jobs.clear();
+    d.TakeInbox();
+    std::vector<TConn*> all;
+    for (auto& [raw, conn] : d.All) all.push_back(raw);
+    for (TConn* c : all) d.CloseConn(c);
+    ::close(d.Wake);
+    ::close(d.Epoll);
+    d.Wake = d.Epoll = -1;
+    d.Running = false;
+}
+
+bool THttpServer::Listening() const {
+    return Impl_->Running;
+}
+
+int THttpServer::Port() const {
+    return Impl_->Port;
+}
+
+} // namespace keltrix

@@ -1,0 +1,64 @@
+#pragma once
+// What the web service reads from the running monitor: one consistent copy of the record, the
+// formatters' Active flags and the label texts, taken under the lock that the sampling cycle,
+// the refresh and the format-string changes hold while they write them.
+
+#include "measure/raw_data.h"
+#include "tags/formatters.h"
+
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace keltrix {
+
+struct TWebSnapshot {
+    TRawData Record{};
+    std::vector<bool> Active; // formatter order
+    std::uint8_t Alignment = 0;
+    std::vector<std::string> Captions; // the display's lines as last shown
+    std::string FormatString;          // the display's current format string
+    // Drive letter to mount point, and the counted interfaces by slot (1..4); empty where the
+    // host does not know them (a client shows a server's record).
+    std::vector<std::pair<char, std::string>> MountPoints;
+    std::vector<std::string> Interfaces;
+    std::string ServerHost; // a client's server; empty on a monitoring instance
+
+    bool SameState(const TWebSnapshot& other) const;
+};
+
+// The host's side of the view. Every function is called with the lock held.
+struct TWebViewSource {
+    std::recursive_mutex* Lock = nullptr;
+    TRawDataShell* Record = nullptr;
+    const TFormatterList* Formatters = nullptr;
+    std::function<const std::vector<std::string>&()> Captions;
+    std::function<const std::string&()> FormatString;
+    std::function<std::vector<std::pair<char, std::string>>()> MountPoints; // optional
+    std::function<std::vector<std::string>()> Interfaces;                  // optional
+    std::function<std::string()> ServerHost;                               // optional
+};
+
+class TWebView {
+public:
+    explicit TWebView(TWebViewSource source);
+
+    // The current state; the same object as before while nothing changed, so what was built
+    // from it can be kept.
+    std::shared_ptr<const TWebSnapshot> Current();
+
+    // Letters that a render registered in its copy of the record go into the live one, as
+    // the drive-space tag would have put them there (first free entry, sixteen at most).
+    void RegisterDrives(const std::vector<char>& letters);
+
+private:
+    void Fill(TWebSnapshot& out) const;
+
+    TWebViewSource Source_;
+    std::mutex LatestLock_;
+    std::shared_ptr<const TWebSnapshot> Latest_;
+};
+
+} // namespace keltrix
