@@ -3,6 +3,7 @@
 #include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "net/web_menu.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "settings/registry_store.h"
@@ -36,6 +37,7 @@ void TVistrandDisplay::Exit1Click() {
     // From here on nothing may stop the exit.
     try {
         Timer_->Suspend();
+        if (WebMenu_) WebMenu_->Shutdown();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {
             const std::string key =

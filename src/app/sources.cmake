@@ -16,6 +16,7 @@ set(KELTRIX_APP_SOURCES
     src/app/startup.cpp
     src/app/shutdown.cpp
     src/app/commands.cpp
+    src/app/web_wiring.cpp
     src/app/tray_icon.cpp src/app/tray_pictures.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

@@ -52,6 +52,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
     Core_.ReadFormatString();
     ReadLateSettings();
+    Layout_->SetFormatString(Core_.FormatString);
     Layout_->SetFromString(Core_.FormatString);
     if (Exiting_) return; // the first sample failed and ended the program
     Window_->LoadSize();
@@ -80,6 +81,7 @@ void TVistrandDisplay::CreateDisplay() {
             Tray_->SetIconColor(IconProcessorUsage);
     };
     hooks.ShowMessage = [this](const std::string& text) { ShowWarning(this, text); };
+    hooks.ViewLock = &Core_.ViewLock;
     Layout_ = std::make_unique<TDisplayLayout>(this, Core_.Formatters, *Settings_, hooks);
     Layout_->ScreenAdjust.Enabled = Core_.Switches.ScreenAdjust;
 
@@ -134,6 +136,7 @@ void TVistrandDisplay::ReadServiceSettings() {
     if (Settings_->ValueExists("OfNoConfirm")) Bypass_ = Settings_->ReadBool("OfNoConfirm");
     Bypassconfirm1->setChecked(Bypass_);
     ReadServerSettings(*Settings_, Services_);
+    CreateWebPublishing();
 }
 
 void TVistrandDisplay::CreateSamplingCycle() {

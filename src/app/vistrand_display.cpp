@@ -4,6 +4,8 @@
 #include "app/process_entry.h"
 #include "base/smartlog.h"
 #include "app/tray_icon.h"
+#include "net/web_publishing.h"
+#include "net/web_view.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
@@ -32,10 +34,12 @@ void TVistrandDisplay::Timer1Timer() {
 }
 
 void TVistrandDisplay::GetInfo(bool force) {
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Sampling_) Sampling_->GetInfo(force);
 }
 
 void TVistrandDisplay::RefreshScreen() {
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Layout_) Layout_->RefreshScreen();
 }
 

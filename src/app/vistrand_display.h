@@ -23,6 +23,9 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TWebView;
+class TWebPublishing;
+class TWebMenu;
 namespace platform {
 class TNamedEvent;
 }
@@ -64,6 +67,8 @@ private:
     void SetUpAdvancedLog();
     void CreateDisplay();
     void ReadServiceSettings();
+    // The web service and the XML auto-save, with their menu items (step 19).
+    void CreateWebPublishing();
     void CreateSamplingCycle();
     void ReadLateSettings();
     void CreateTrayIcon();
@@ -106,6 +111,11 @@ private:
     QAction* Bypassconfirm1 = nullptr;
     QAction* SaveadvDebugFile1 = nullptr;
     QAction* Help1 = nullptr;
+
+    // Read the record, the formatters and the labels: released before them.
+    std::unique_ptr<TWebView> WebView_;
+    std::unique_ptr<TWebPublishing> Web_;
+    TWebMenu* WebMenu_ = nullptr; // a child of the window
 };
 
 } // namespace keltrix

@@ -81,6 +81,8 @@ void TDisplayLayout::ClearLabels() {
 
 void TDisplayLayout::SetFromString(const std::string& formatString) {
     LogAdd("SetFromString");
+    std::unique_lock<std::recursive_mutex> view;
+    if (Hooks_.ViewLock) view = std::unique_lock<std::recursive_mutex>(*Hooks_.ViewLock);
     const TRightEdgeHold edge(RightEdge_, RightEdge());
     Call(Hooks_.Suspend);
     try {
@@ -126,6 +128,8 @@ void TDisplayLayout::SaveString(const std::string& formatString) {
 
 void TDisplayLayout::RefreshScreen() {
     LogAdd("RefreshScreen");
+    std::unique_lock<std::recursive_mutex> view;
+    if (Hooks_.ViewLock) view = std::unique_lock<std::recursive_mutex>(*Hooks_.ViewLock);
     Call(Hooks_.HideTaskbarButton);
     AdjustToScreen();
     const TRightEdgeHold edge(RightEdge_, RightEdge());

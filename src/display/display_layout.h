@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ struct TDisplayLayoutHooks {
     // Both are set by TWindowBehaviour when it attaches to the layout.
     std::function<void()> HideTaskbarButton;
     std::function<void()> KeepZOrder;
+    // Held while the labels, their texts and the formatters' Active flags change (the web
+    // service reads them from other threads); none in tests.
+    std::recursive_mutex* ViewLock = nullptr;
 };
 
 // The virtual desktop and the primary screen's work area, in screen pixels.

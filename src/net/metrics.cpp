@@ -2,8 +2,8 @@
 
 #include "measure/memory_scale.h"
 
-#include <charconv>
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <vector>
@@ -45,7 +45,8 @@ using TLabels = std::vector<std::pair<std::string, std::string>>;
 
 class TWriter {
 public:
-    TWriter(TMetricsFormat format, std::string server) : Format_(format), Server_(std::move(server)) {}
+    TWriter(TMetricsFormat format, std::string server)
+        : Format_(format), Server_(std::move(server)) {}
 
     // name without the _total of counters; unit: the name's unit suffix, or empty.
     void Family(const std::string& name, const char* type, const char* unit, const char* help) {
@@ -111,7 +112,7 @@ std::string TopProcessName(const TRawData& d) {
     const std::string text = d.TopProcName.Get();
     const std::size_t close = text.find(')');
     return text.size() > 0 && text[0] == '(' && close != std::string::npos ? text.substr(close + 1)
-                                                                          : text;
+                                                                           : text;
 }
 
 void Memory(TWriter& w, const TRawData& d, const char* what, TMemoryField freeField,
@@ -122,7 +123,8 @@ void Memory(TWriter& w, const TRawData& d, const char* what, TMemoryField freeFi
     const std::string label = what == std::string("memory") ? "physical memory" : "commit limit";
     w.Family(base + "_total_bytes", "gauge", "bytes", ("Size of the " + label + ".").c_str());
     w.Sample({}, static_cast<double>(total));
-    w.Family(base + "_free_bytes", "gauge", "bytes", ("Available part of the " + label + ".").c_str());
+    w.Family(base + "_free_bytes", "gauge", "bytes",
+             ("Available part of the " + label + ".").c_str());
     w.Sample({}, static_cast<double>(free));
     w.Family(base + "_used_bytes", "gauge", "bytes", ("Used part of the " + label + ".").c_str());
     w.Sample({}, static_cast<double>(total >= free ? total - free : 0));

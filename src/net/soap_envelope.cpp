@@ -61,7 +61,8 @@ pugi::xml_node Referenced(pugi::xml_node body, std::string_view id) {
 std::optional<std::string> ValueOf(pugi::xml_node body, pugi::xml_node element) {
     if (const pugi::xml_attribute href = element.attribute("href")) {
         const std::string_view target = href.value();
-        if (target.empty() || target[0] != '#') throw ESoapFault("Unsupported reference " + std::string(target));
+        if (target.empty() || target[0] != '#')
+            throw ESoapFault("Unsupported reference " + std::string(target));
         element = Referenced(body, target.substr(1));
         if (!element) throw ESoapFault("Reference " + std::string(target) + " not found");
     }
@@ -109,10 +110,18 @@ std::string XmlText(std::string_view raw) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
-        case '"': out += "&quot;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '"':
+            out += "&quot;";
+            break;
         default:
             if (static_cast<unsigned char>(c) < 0x20 && c != '\t' && c != '\n' && c != '\r')
                 out += '?';

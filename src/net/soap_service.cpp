@@ -68,10 +68,14 @@ std::uint32_t Memory(const TRawData& d, int subItem, TMemoryField freeField,
     const std::uint64_t free = MemoryBytes(d, freeField);
     const std::uint64_t total = MemoryBytes(d, totalField);
     switch (subItem) {
-    case 0: return Capped(free);
-    case 1: return Capped(total);
-    case 2: return Capped(total >= free ? total - free : 0);
-    default: return 0;
+    case 0:
+        return Capped(free);
+    case 1:
+        return Capped(total);
+    case 2:
+        return Capped(total >= free ? total - free : 0);
+    default:
+        return 0;
     }
 }
 
@@ -80,10 +84,14 @@ float DriveSpace(const TRawData& d, char letter, int subItem) {
         const TDriveEntry& drive = d.Drives[i];
         if (drive.Letter != letter) continue;
         switch (subItem) {
-        case 0: return drive.FreeMB;
-        case 1: return drive.TotalMB;
-        case 2: return drive.TotalMB - drive.FreeMB;
-        default: return 0.0f;
+        case 0:
+            return drive.FreeMB;
+        case 1:
+            return drive.TotalMB;
+        case 2:
+            return drive.TotalMB - drive.FreeMB;
+        default:
+            return 0.0f;
         }
     }
     return 0.0f;
@@ -93,13 +101,19 @@ float DriveSpace(const TRawData& d, char letter, int subItem) {
 
 const std::vector<TSoapOperation>& KeltrixOperations() {
     static const std::vector<TSoapOperation> operations = {
-        {"GetFormattedItem", {{"FormatString", "xs:string"}}, "xs:string",
+        {"GetFormattedItem",
+         {{"FormatString", "xs:string"}},
+         "xs:string",
          "The text with the tags of every formatter in use rendered; other tags stay as they "
          "are. FileData renders only the files the display itself shows."},
         {"GetVersion", {}, "xs:unsignedByte", "The record's marker byte, 234."},
-        {"GetDriveSpace", {{"Selection", "xs:string"}, {"SubItem", "ns1:TSubItem"}}, "xs:float",
+        {"GetDriveSpace",
+         {{"Selection", "xs:string"}, {"SubItem", "ns1:TSubItem"}},
+         "xs:float",
          "Drive space in MB of the registered drive with this upper-case letter; 0 otherwise."},
-        {"GetProcUsage", {{"Selection", "xs:byte"}}, "xs:float",
+        {"GetProcUsage",
+         {{"Selection", "xs:byte"}},
+         "xs:float",
          "Processor usage in percent: 0 the whole machine, 1 to 4 the processors."},
         {"GetNetRead", {{"Selection", "xs:byte"}}, "xs:float", "KB per second received."},
         {"GetNetReadSum", {{"Selection", "xs:byte"}}, "xs:float", "KB received."},

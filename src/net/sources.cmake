@@ -11,7 +11,9 @@ set(KELTRIX_NET_WEB_SOURCES
     src/net/web_http_server.cpp
     src/net/web_service.cpp
     src/net/web_autosave.cpp
+    src/net/web_publishing.cpp
 )
 # The menu commands, the save timer and their prompts (Qt, in the program).
 set(KELTRIX_NET_WEB_UI_SOURCES
+    src/net/web_menu.cpp
 )

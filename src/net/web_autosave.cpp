@@ -1,6 +1,7 @@
 #include "net/web_autosave.h"
 
 #include "base/errors.h"
+#include "display/layout_text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -25,12 +26,11 @@ std::string Folder(const std::string& path) {
 } // namespace
 
 std::optional<std::int32_t> ParseAutoSaveInterval(std::string_view text) {
-    const std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return std::nullopt;
-    text = text.substr(first, text.find_last_not_of(' ') - first + 1);
+    const std::string trimmed = TrimBlanks(text);
+    if (trimmed.empty()) return std::nullopt;
     std::int64_t value = 0;
     bool tooLarge = false;
-    for (const char c : text) {
+    for (const char c : trimmed) {
         if (c < '0' || c > '9') return std::nullopt;
         if (!tooLarge) value = value * 10 + (c - '0');
         if (value > std::numeric_limits<std::int32_t>::max()) tooLarge = true;
@@ -73,8 +73,10 @@ void SaveDocumentFile(const std::string& path, std::string_view text) {
     while (!error && !rest.empty()) {
         const ssize_t n = ::write(fd, rest.data(), rest.size());
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        else rest.remove_prefix(static_cast<std::size_t>(n));
+        if (n < 0)
+            error = errno;
+        else
+            rest.remove_prefix(static_cast<std::size_t>(n));
     }
     if (!error && ::fsync(fd) != 0) error = errno;
     if (::close(fd) != 0 && !error) error = errno;

@@ -55,8 +55,8 @@ std::string Lower(std::string_view s) {
 
 // Best effort on a socket about to be closed.
 void SendAndForget(int fd, const char* status) {
-    const std::string text = std::string("HTTP/1.1 ") + status +
-                             "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
+    const std::string text =
+        std::string("HTTP/1.1 ") + status + "\r\nConnection: close\r\nContent-Length: 0\r\n\r\n";
     (void)::send(fd, text.data(), text.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
 }
 
@@ -282,7 +282,8 @@ struct THttpServer::TImpl {
                 return;
             }
             c->HeadLen = end + 4 - c->Pos;
-            if (c->HeadLen > Limits.MaxHead) return Refuse(c, "431 Request Header Fields Too Large");
+            if (c->HeadLen > Limits.MaxHead)
+                return Refuse(c, "431 Request Header Fields Too Large");
             ReadHead(c, std::string_view(c->Buf).substr(c->Pos, c->HeadLen));
         }
         if (c->Chunked || c->BodyLen > Limits.MaxBody || have >= c->HeadLen + c->BodyLen)
@@ -461,8 +462,8 @@ struct THttpServer::TImpl {
         c->ContinueSent = false;
         c->InRequest = !c->Buf.empty();
         c->RequestStart = c->LastActivity = TClock::now();
-        c->Close = !ok || closed || last || stream.Failed || CloseRequested || Stopping ||
-                   c->PeerClosed;
+        c->Close =
+            !ok || closed || last || stream.Failed || CloseRequested || Stopping || c->PeerClosed;
     }
 };
 
@@ -480,8 +481,7 @@ THttpServer::THttpServer(THttpLimits limits, THandler handler)
     lib.set_pre_routing_handler([maxBody](const httplib::Request& req, httplib::Response& res) {
         // Refused before a byte of the body is read; the connection cannot be reused then.
         if (req.has_header("Content-Length") &&
-            std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) >
-                maxBody) {
+            std::strtoull(req.get_header_value("Content-Length").c_str(), nullptr, 10) > maxBody) {
             res.status = 413;
             res.set_header("Connection", "close");
             CloseRequested = true;
@@ -497,11 +497,11 @@ THttpServer::THttpServer(THttpLimits limits, THandler handler)
     lib.Patch(".*", handler_);
     lib.Delete(".*", handler_);
     lib.Options(".*", handler_);
-    lib.set_exception_handler([](const httplib::Request&, httplib::Response& res,
-                                 std::exception_ptr) {
-        res.status = 500;
-        res.set_content("Internal error\r\n", "text/plain");
-    });
+    lib.set_exception_handler(
+        [](const httplib::Request&, httplib::Response& res, std::exception_ptr) {
+            res.status = 500;
+            res.set_content("Internal error\r\n", "text/plain");
+        });
 }
 
 THttpServer::~THttpServer() {
@@ -523,7 +523,8 @@ bool THttpServer::Start(const std::string& host, int port, std::string& error) {
         ::setrlimit(RLIMIT_NOFILE, &limit);
     }
     errno = 0;
-    const int bound = port == 0 ? d.Lib.bind_to_any_port(host) : (d.Lib.bind_to_port(host, port) ? port : -1);
+    const int bound =
+        port == 0 ? d.Lib.bind_to_any_port(host) : (d.Lib.bind_to_port(host, port) ? port : -1);
     if (bound <= 0) {
         error = std::string("Could not bind socket. ") +
                 (errno ? std::strerror(errno) : "The port cannot be opened.") + " (port " +

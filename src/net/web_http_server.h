@@ -14,14 +14,14 @@
 namespace keltrix {
 
 struct THttpLimits {
-    std::size_t MaxBody = 1 << 20;        // larger gets 413
-    std::size_t MaxHead = 32 * 1024;      // request line and headers; larger gets 431
-    int ReadTimeoutMs = 5000;             // from the first byte of a request to its last
-    int IdleTimeoutMs = 5000;             // between requests on a kept-alive connection
-    int WriteTimeoutMs = 5000;            // for each answer
-    std::size_t Workers = 8;              // threads that run handlers
-    std::size_t MaxConnections = 4096;    // beyond: new connections are turned away
-    std::size_t MaxBuffered = 64u << 20;  // bytes held for unfinished requests, all together
+    std::size_t MaxBody = 1 << 20;       // larger gets 413
+    std::size_t MaxHead = 32 * 1024;     // request line and headers; larger gets 431
+    int ReadTimeoutMs = 5000;            // from the first byte of a request to its last
+    int IdleTimeoutMs = 5000;            // between requests on a kept-alive connection
+    int WriteTimeoutMs = 5000;           // for each answer
+    std::size_t Workers = 8;             // threads that run handlers
+    std::size_t MaxConnections = 4096;   // beyond: new connections are turned away
+    std::size_t MaxBuffered = 64u << 20; // bytes held for unfinished requests, all together
     std::size_t MaxRequestsPerConnection = 1000;
 };
 

@@ -48,9 +48,8 @@ void TWebModule::GuardFileData() {
     // Callers of the port may read only the files the display itself shows; a FileData tag
     // without a file reads nothing and keeps its message.
     nonPerf->TagList.SetFormatFunc(
-        static_cast<std::size_t>(index),
-        [this, nonPerf](const std::string& format, bool leadZero, bool decimal,
-                        std::int32_t divisor) {
+        static_cast<std::size_t>(index), [this, nonPerf](const std::string& format, bool leadZero,
+                                                         bool decimal, std::int32_t divisor) {
             if (!format.empty()) {
                 if (!AllowedValid_ && Snapshot_) {
                     AllowedFiles_ = FileDataSpecs(Snapshot_->FormatString);

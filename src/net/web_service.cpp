@@ -29,8 +29,7 @@ std::string ServiceRoot(const httplib::Request& req) {
 }
 
 TWebService::TWebService(TWebView& view, THttpLimits limits)
-    : View_(view),
-      Server_(limits, [this](const httplib::Request& req, httplib::Response& res) {
+    : View_(view), Server_(limits, [this](const httplib::Request& req, httplib::Response& res) {
           Handle(req, res);
       }) {}
 
@@ -78,7 +77,8 @@ std::string TWebService::DataDocument() {
 
 void TWebService::Soap(const httplib::Request& req, httplib::Response& res) {
     try {
-        if (req.method != "POST") throw ESoapFault("A SOAP call is sent with POST, not " + req.method);
+        if (req.method != "POST")
+            throw ESoapFault("A SOAP call is sent with POST, not " + req.method);
         const TSoapCall call = ParseSoapRequest(req.body);
         const auto snap = View_.Current();
         auto module = Pool_.Acquire();
@@ -113,9 +113,8 @@ void TWebService::Handle(const httplib::Request& req, httplib::Response& res) {
     if (path == "/metrics") {
         const TMetricsFormat format = ChooseMetricsFormat(req.get_header_value("Accept"));
         const auto snap = View_.Current();
-        const auto text =
-            Cached(MetricsCache_[static_cast<int>(format)], snap,
-                   [&] { return RenderMetrics(*snap, format); });
+        const auto text = Cached(MetricsCache_[static_cast<int>(format)], snap,
+                                 [&] { return RenderMetrics(*snap, format); });
         res.set_content(*text, MetricsContentType(format));
         res.status = 200;
         return;

@@ -42,9 +42,8 @@ private:
         std::shared_ptr<const std::string> Text;
     };
     template <class F>
-    std::shared_ptr<const std::string> Cached(TCache& cache,
-                                              const std::shared_ptr<const TWebSnapshot>& snap,
-                                              F&& build);
+    std::shared_ptr<const std::string>
+    Cached(TCache& cache, const std::shared_ptr<const TWebSnapshot>& snap, F&& build);
     std::shared_ptr<const std::string> Document(const std::shared_ptr<const TWebSnapshot>& snap);
     void Soap(const httplib::Request& req, httplib::Response& res);
 

@@ -20,8 +20,8 @@ void TWebView::Fill(TWebSnapshot& out) const {
     out.Alignment = Source_.Formatters->empty() ? 0 : Source_.Formatters->front()->Alignment;
     out.Captions = Source_.Captions();
     out.FormatString = Source_.FormatString();
-    out.MountPoints = Source_.MountPoints ? Source_.MountPoints()
-                                          : std::vector<std::pair<char, std::string>>{};
+    out.MountPoints =
+        Source_.MountPoints ? Source_.MountPoints() : std::vector<std::pair<char, std::string>>{};
     out.Interfaces = Source_.Interfaces ? Source_.Interfaces() : std::vector<std::string>{};
     out.ServerHost = Source_.ServerHost ? Source_.ServerHost() : std::string();
 }

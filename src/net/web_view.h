@@ -37,8 +37,8 @@ struct TWebViewSource {
     std::function<const std::vector<std::string>&()> Captions;
     std::function<const std::string&()> FormatString;
     std::function<std::vector<std::pair<char, std::string>>()> MountPoints; // optional
-    std::function<std::vector<std::string>()> Interfaces;                  // optional
-    std::function<std::string()> ServerHost;                               // optional
+    std::function<std::vector<std::string>()> Interfaces;                   // optional
+    std::function<std::string()> ServerHost;                                // optional
 };
 
 class TWebView {
