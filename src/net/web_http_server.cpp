@@ -472,6 +472,12 @@ THttpServer::THttpServer(THttpLimits limits, THandler handler)
     auto& lib = Impl_->Lib;
     lib.new_task_queue = [] { return new TInlineQueue; };
     lib.set_tcp_nodelay(true);
+    // httplib's default adds SO_REUSEPORT, with which a second instance binds the same port and
+    // the kernel splits the clients between the two.
+    lib.set_socket_options([](socket_t sock) {
+        const int one = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    });
     lib.set_keep_alive_max_count(limits.MaxRequestsPerConnection);
     lib.set_keep_alive_timeout(std::max(1, limits.IdleTimeoutMs / 1000));
     lib.set_read_timeout(std::max(1, limits.ReadTimeoutMs / 1000), 0);
@@ -489,8 +495,17 @@ THttpServer::THttpServer(THttpLimits limits, THandler handler)
         }
         return httplib::Server::HandlerResponse::Unhandled;
     });
+    // httplib bounds only bodies with a Content-Length; a chunked one is checked once read.
     const auto handler_ = [impl = Impl_.get()](const httplib::Request& req,
-                                               httplib::Response& res) { impl->Handler(req, res); };
+                                               httplib::Response& res) {
+        if (req.body.size() > impl->Limits.MaxBody) {
+            res.status = 413;
+            res.set_header("Connection", "close");
+            CloseRequested = true;
+            return;
+        }
+        impl->Handler(req, res);
+    };
     lib.Get(".*", handler_);
     lib.Post(".*", handler_);
     lib.Put(".*", handler_);
