@@ -180,6 +180,7 @@ struct THttpServer::TImpl {
     class TLibServer final : public httplib::Server {
     public:
         explicit TLibServer(TImpl& owner) : Owner_(owner) {}
+        socket_t Socket() const { return svr_sock_; }
         bool Process(httplib::Stream& stream, bool closeConnection, bool& closed) {
             return process_request(stream, closeConnection, closed, nullptr);
         }
@@ -547,6 +548,9 @@ bool THttpServer::Start(const std::string& host, int port, std::string& error) {
         return false;
     }
     d.Port = bound;
+    // The library listens with a backlog of 5: a burst of new clients would wait for SYN
+    // retries of a second and more. Listening again on the socket widens the queue.
+    ::listen(d.Lib.Socket(), SOMAXCONN);
     d.Stopping = false;
     d.Epoll = ::epoll_create1(EPOLL_CLOEXEC);
     d.Wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
