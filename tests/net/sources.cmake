@@ -6,4 +6,5 @@ set(KELTRIX_TEST_NET_WEB
     ${CMAKE_CURRENT_LIST_DIR}/http_server_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/web_service_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/autosave_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/web_publishing_test.cpp
 )
