@@ -15,3 +15,8 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_apply_tags.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_date_time.cpp
 )
+# Targets of the web service (they link cpp-httplib and pugixml).
+set(KELTRIX_NET_FUZZERS
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_soap_request.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_http_request.cpp
+)

@@ -30,7 +30,7 @@ QMenu* SubMenu(QMenu& menu, const QString& title) {
 
 void TVistrandDisplay::CreateWebPublishing() {
     TWebViewSource source;
-    source.Lock = &Core_.ViewLock;
+    source.UnderLock = LockWith(Core_.ViewLock);
     source.Record = Core_.RawData.get();
     source.Formatters = &Core_.Formatters;
     source.Captions = [this]() -> const std::vector<std::string>& { return Layout_->Captions(); };

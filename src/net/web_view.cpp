@@ -33,10 +33,7 @@ std::shared_ptr<const TWebSnapshot> TWebView::Current() {
         latest = Latest_;
     }
     auto fresh = std::make_shared<TWebSnapshot>();
-    {
-        const std::lock_guard<std::recursive_mutex> hold(*Source_.Lock);
-        Fill(*fresh);
-    }
+    Source_.UnderLock([&] { Fill(*fresh); });
     if (latest && latest->SameState(*fresh)) return latest;
     const std::lock_guard<std::mutex> hold(LatestLock_);
     Latest_ = fresh;
@@ -45,8 +42,10 @@ std::shared_ptr<const TWebSnapshot> TWebView::Current() {
 
 void TWebView::RegisterDrives(const std::vector<char>& letters) {
     if (letters.empty()) return;
-    const std::lock_guard<std::recursive_mutex> hold(*Source_.Lock);
-    TRawData& data = Source_.Record->Data();
+    Source_.UnderLock([&] { Register(Source_.Record->Data(), letters); });
+}
+
+void TWebView::Register(TRawData& data, const std::vector<char>& letters) {
     for (const char letter : letters) {
         bool known = false;
         for (int i = 1; i <= 16 && !known; ++i) known = data.Drives[i].Letter == letter;

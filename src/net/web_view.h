@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace keltrix {
@@ -29,9 +30,10 @@ struct TWebSnapshot {
     bool SameState(const TWebSnapshot& other) const;
 };
 
-// The host's side of the view. Every function is called with the lock held.
+// The host's side of the view. Every function but UnderLock is called with the lock held.
 struct TWebViewSource {
-    std::recursive_mutex* Lock = nullptr;
+    // Runs the call holding the lock that sampling and refresh hold while they write.
+    std::function<void(const std::function<void()>&)> UnderLock;
     TRawDataShell* Record = nullptr;
     const TFormatterList* Formatters = nullptr;
     std::function<const std::vector<std::string>&()> Captions;
@@ -40,6 +42,14 @@ struct TWebViewSource {
     std::function<std::vector<std::string>()> Interfaces;                   // optional
     std::function<std::string()> ServerHost;                                // optional
 };
+
+// UnderLock for a mutex of the host.
+template <class TMutex> auto LockWith(TMutex& mutex) {
+    return [&mutex](const std::function<void()>& call) {
+        const std::lock_guard<TMutex> hold(mutex);
+        call();
+    };
+}
 
 class TWebView {
 public:
@@ -55,6 +65,7 @@ public:
 
 private:
     void Fill(TWebSnapshot& out) const;
+    static void Register(TRawData& data, const std::vector<char>& letters);
 
     TWebViewSource Source_;
     std::mutex LatestLock_;

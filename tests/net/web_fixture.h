@@ -23,7 +23,7 @@ struct TFakeMonitor {
 
     TWebViewSource Source() {
         TWebViewSource s;
-        s.Lock = &Lock;
+        s.UnderLock = LockWith(Lock);
         s.Record = &Shell;
         s.Formatters = &Formatters;
         s.Captions = [this]() -> const std::vector<std::string>& { return Captions; };

@@ -1,0 +1,74 @@
+// Arbitrary bytes sent to the web service's port on loopback as one connection's whole input:
+// the request reader, the dispatcher and every answer behind it.
+#include "net/web_service.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <mutex>
+
+namespace {
+
+struct TMonitor {
+    keltrix::TRawDataShell Shell;
+    keltrix::TFormatterList Formatters = keltrix::CreateFormatters(Shell);
+    std::recursive_mutex Lock;
+    std::vector<std::string> Captions{"<B>line</B>"};
+    std::string Format = "<NAME=ProcUsage> <NAME=DriveSpace FORMAT=\"C FREE\"> <NAME=Threads>";
+    keltrix::TWebView View{Source()};
+    keltrix::TWebViewSource Source() {
+        keltrix::TWebViewSource s;
+        s.UnderLock = keltrix::LockWith(Lock);
+        s.Record = &Shell;
+        s.Formatters = &Formatters;
+        s.Captions = [this]() -> const std::vector<std::string>& { return Captions; };
+        s.FormatString = [this]() -> const std::string& { return Format; };
+        return s;
+    }
+};
+
+struct TServer {
+    TMonitor Monitor;
+    keltrix::TWebService Service{Monitor.View, Limits()};
+    static keltrix::THttpLimits Limits() {
+        keltrix::THttpLimits l;
+        l.ReadTimeoutMs = 200;
+        l.IdleTimeoutMs = 200;
+        l.Workers = 2;
+        return l;
+    }
+    TServer() {
+        for (auto& f : Monitor.Formatters) f->DecideIfActive(Monitor.Format);
+        Service.Host = "127.0.0.1";
+        Service.SetPort(0);
+        std::string error;
+        if (!Service.Start(error)) std::abort();
+    }
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static TServer server;
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(static_cast<std::uint16_t>(server.Service.BoundPort()));
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) std::abort();
+    (void)::send(fd, data, size, MSG_NOSIGNAL);
+    ::shutdown(fd, SHUT_WR);
+    char buffer[65536];
+    for (;;) {
+        pollfd p{fd, POLLIN, 0};
+        // Every connection ends: answered, refused, or timed out by the server.
+        if (::poll(&p, 1, 5000) <= 0) std::abort();
+        if (::recv(fd, buffer, sizeof buffer, 0) <= 0) break;
+    }
+    ::close(fd);
+    return 0;
+}
