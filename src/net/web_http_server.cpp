@@ -168,39 +168,27 @@ private:
     bool Wrote_ = false;
 };
 
-class TInlineQueue final : public httplib::TaskQueue {
-public:
-    void enqueue(std::function<void()> fn) override { fn(); }
-    void shutdown() override {}
-};
-
 } // namespace
 
 struct THttpServer::TImpl {
+    // httplib reads requests and writes answers; the port and the connections are ours: its
+    // accept loop ends for good on the first unexpected accept() error, waits with select()
+    // (no descriptor at or above 1024) and listens with a backlog of 5.
     class TLibServer final : public httplib::Server {
     public:
-        explicit TLibServer(TImpl& owner) : Owner_(owner) {}
-        socket_t Socket() const { return svr_sock_; }
         bool Process(httplib::Stream& stream, bool closeConnection, bool& closed) {
             return process_request(stream, closeConnection, closed, nullptr);
         }
-
-    private:
-        bool process_and_close_socket(socket_t sock) override {
-            Owner_.Adopt(sock);
-            return true;
-        }
-        TImpl& Owner_;
     };
 
-    TImpl(THttpLimits limits, THandler handler)
-        : Limits(limits), Handler(std::move(handler)), Lib(*this) {}
+    TImpl(THttpLimits limits, THandler handler) : Limits(limits), Handler(std::move(handler)) {}
 
     THttpLimits Limits;
     THandler Handler;
     TLibServer Lib;
-    std::thread ListenThread;
     std::thread PollThread;
+    int Listen = -1;
+    bool ListenPaused = false; // out of descriptors: accepting again at the next sweep
     std::vector<std::thread> Workers;
     int Epoll = -1;
     int Wake = -1;
@@ -212,7 +200,6 @@ struct THttpServer::TImpl {
 
     // Handed to the poller by other threads.
     std::mutex InboxLock;
-    std::vector<int> Adopted;
     std::vector<TConn*> Returned;
     // Complete requests waiting for a worker.
     std::mutex JobLock;
@@ -221,21 +208,41 @@ struct THttpServer::TImpl {
     // Owned by the poller thread.
     std::unordered_map<TConn*, std::unique_ptr<TConn>> All;
 
-    void Adopt(int fd) {
-        if (Stopping || Connections >= Limits.MaxConnections) {
-            SendAndForget(fd, "503 Service Unavailable");
-            ::close(fd);
-            return;
+    // On the poller thread: every connection waiting in the listen queue.
+    void AcceptAll() {
+        for (;;) {
+            const int fd = ::accept4(Listen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (fd < 0) {
+                if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO) continue;
+                if (errno == EMFILE || errno == ENFILE || errno == ENOBUFS || errno == ENOMEM) {
+                    ::epoll_ctl(Epoll, EPOLL_CTL_DEL, Listen, nullptr);
+                    ListenPaused = true;
+                }
+                return;
+            }
+            if (Connections >= Limits.MaxConnections) {
+                SendAndForget(fd, "503 Service Unavailable");
+                ::close(fd);
+                continue;
+            }
+            ++Connections;
+            const int one = 1;
+            ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+            auto conn = std::make_unique<TConn>();
+            conn->Fd = fd;
+            conn->LastActivity = TClock::now();
+            TConn* raw = conn.get();
+            All.emplace(raw, std::move(conn));
+            Watch(raw);
         }
-        ++Connections;
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
-        const int one = 1;
-        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
-        {
-            const std::lock_guard<std::mutex> hold(InboxLock);
-            Adopted.push_back(fd);
-        }
-        Poke();
+    }
+
+    void WatchListen() {
+        epoll_event ev{};
+        ev.events = EPOLLIN;
+        ev.data.ptr = &Listen;
+        ::epoll_ctl(Epoll, EPOLL_CTL_ADD, Listen, &ev);
+        ListenPaused = false;
     }
 
     void Poke() const {
@@ -372,21 +379,10 @@ struct THttpServer::TImpl {
     }
 
     void TakeInbox() {
-        std::vector<int> adopted;
         std::vector<TConn*> returned;
         {
             const std::lock_guard<std::mutex> hold(InboxLock);
-            adopted.swap(Adopted);
             returned.swap(Returned);
-        }
-        for (const int fd : adopted) {
-            auto conn = std::make_unique<TConn>();
-            conn->Fd = fd;
-            conn->LastActivity = TClock::now();
-            TConn* raw = conn.get();
-            All.emplace(raw, std::move(conn));
-            Watch(raw);
-            OnReadable(raw); // the request often came with the connection
         }
         for (TConn* c : returned) {
             c->InWorker = false;
@@ -410,12 +406,17 @@ struct THttpServer::TImpl {
                     (void)!::read(Wake, &count, sizeof count);
                     continue;
                 }
+                if (events[i].data.ptr == &Listen) {
+                    AcceptAll();
+                    continue;
+                }
                 auto* c = static_cast<TConn*>(events[i].data.ptr);
                 if (All.count(c) && !c->InWorker) OnReadable(c);
             }
             TakeInbox();
             if (TClock::now() >= nextSweep) {
                 Sweep();
+                if (ListenPaused) WatchListen();
                 nextSweep = TClock::now() + std::chrono::milliseconds(100);
             }
         }
@@ -471,14 +472,6 @@ struct THttpServer::TImpl {
 THttpServer::THttpServer(THttpLimits limits, THandler handler)
     : Impl_(std::make_unique<TImpl>(limits, std::move(handler))) {
     auto& lib = Impl_->Lib;
-    lib.new_task_queue = [] { return new TInlineQueue; };
-    lib.set_tcp_nodelay(true);
-    // httplib's default adds SO_REUSEPORT, with which a second instance binds the same port and
-    // the kernel splits the clients between the two.
-    lib.set_socket_options([](socket_t sock) {
-        const int one = 1;
-        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    });
     lib.set_keep_alive_max_count(limits.MaxRequestsPerConnection);
     lib.set_keep_alive_timeout(std::max(1, limits.IdleTimeoutMs / 1000));
     lib.set_read_timeout(std::max(1, limits.ReadTimeoutMs / 1000), 0);
@@ -538,19 +531,41 @@ bool THttpServer::Start(const std::string& host, int port, std::string& error) {
         limit.rlim_cur = std::min<rlim_t>(limit.rlim_max, d.Limits.MaxConnections + 1024);
         ::setrlimit(RLIMIT_NOFILE, &limit);
     }
-    errno = 0;
-    const int bound =
-        port == 0 ? d.Lib.bind_to_any_port(host) : (d.Lib.bind_to_port(host, port) ? port : -1);
-    if (bound <= 0) {
-        error = std::string("Could not bind socket. ") +
-                (errno ? std::strerror(errno) : "The port cannot be opened.") + " (port " +
-                std::to_string(port) + ")";
+    // SO_REUSEADDR only: httplib's own options add SO_REUSEPORT, with which a second instance
+    // binds the same port and the kernel splits the clients between the two.
+    sockaddr_storage address{};
+    socklen_t length = 0;
+    auto* v4 = reinterpret_cast<sockaddr_in*>(&address);
+    auto* v6 = reinterpret_cast<sockaddr_in6*>(&address);
+    if (::inet_pton(AF_INET, host.c_str(), &v4->sin_addr) == 1) {
+        v4->sin_family = AF_INET;
+        v4->sin_port = htons(static_cast<std::uint16_t>(port));
+        length = sizeof *v4;
+    } else if (::inet_pton(AF_INET6, host.c_str(), &v6->sin6_addr) == 1) {
+        v6->sin6_family = AF_INET6;
+        v6->sin6_port = htons(static_cast<std::uint16_t>(port));
+        length = sizeof *v6;
+    } else {
+        error = "Could not bind socket. \"" + host + "\" is not an address.";
         return false;
     }
-    d.Port = bound;
-    // The library listens with a backlog of 5: a burst of new clients would wait for SYN
-    // retries of a second and more. Listening again on the socket widens the queue.
-    ::listen(d.Lib.Socket(), SOMAXCONN);
+    const auto fail = [&](const char* what) {
+        error = std::string("Could not ") + what + " socket. " + std::strerror(errno) + " (port " +
+                std::to_string(port) + ")";
+        if (d.Listen >= 0) ::close(d.Listen);
+        d.Listen = -1;
+        return false;
+    };
+    d.Listen = ::socket(address.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (d.Listen < 0) return fail("create");
+    const int one = 1;
+    ::setsockopt(d.Listen, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    ::setsockopt(d.Listen, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    if (::bind(d.Listen, reinterpret_cast<sockaddr*>(&address), length) != 0) return fail("bind");
+    if (::listen(d.Listen, SOMAXCONN) != 0) return fail("listen on");
+    length = sizeof address;
+    ::getsockname(d.Listen, reinterpret_cast<sockaddr*>(&address), &length);
+    d.Port = ntohs(address.ss_family == AF_INET ? v4->sin_port : v6->sin6_port);
     d.Stopping = false;
     d.Epoll = ::epoll_create1(EPOLL_CLOEXEC);
     d.Wake = ::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
@@ -558,22 +573,17 @@ bool THttpServer::Start(const std::string& host, int port, std::string& error) {
     ev.events = EPOLLIN;
     ev.data.ptr = nullptr;
     ::epoll_ctl(d.Epoll, EPOLL_CTL_ADD, d.Wake, &ev);
+    d.WatchListen();
     d.PollThread = std::thread([&d] { d.PollLoop(); });
     for (std::size_t i = 0; i < std::max<std::size_t>(1, d.Limits.Workers); ++i)
         d.Workers.emplace_back([&d] { d.WorkerLoop(); });
-    d.ListenThread = std::thread([&d] { d.Lib.listen_after_bind(); });
     d.Running = true;
-    // stop() does nothing until the accept loop runs.
-    for (int i = 0; i < 2000 && !d.Lib.is_running(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     return true;
 }
 
 void THttpServer::Stop() {
     TImpl& d = *Impl_;
     if (!d.Running) return;
-    d.Lib.stop();
-    if (d.ListenThread.joinable()) d.ListenThread.join();
     d.Stopping = true;
     d.JobReady.notify_all();
     for (auto& w : d.Workers) w.join();
@@ -587,9 +597,10 @@ void THttpServer::Stop() {
     std::vector<TConn*> all;
     for (auto& [raw, conn] : d.All) all.push_back(raw);
     for (TConn* c : all) d.CloseConn(c);
+    ::close(d.Listen);
     ::close(d.Wake);
     ::close(d.Epoll);
-    d.Wake = d.Epoll = -1;
+    d.Listen = d.Wake = d.Epoll = -1;
     d.Running = false;
 }
 
