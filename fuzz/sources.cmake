@@ -14,6 +14,7 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_links.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_apply_tags.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_date_time.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_xml.cpp
 )
 # Targets of the web service (they link cpp-httplib and pugixml).
 set(KELTRIX_NET_FUZZERS

@@ -1,16 +1,19 @@
 #include "app/keltrix_main.h"
 
 #include "app/console_mode.h"
-#include "base/errors.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
 #include "app/vistrand_display.h"
+#include "base/errors.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 #include "settings/settings_key.h"
+#include "settings/xml_data_module.h"
+
+#include <QMetaObject>
 
 #include <clocale>
 #include <cstdio>
@@ -34,6 +37,23 @@ void ShowHelpPage() {
     std::string error;
     if (!platform::ShellOpen(path, "", "", &error))
         std::fprintf(stderr, "keltrix: cannot open %s: %s\n", path.c_str(), error.c_str());
+}
+
+// Its failures to read or write config.xml are reported like any other error; none ends the
+// start-up.
+std::unique_ptr<TdmXML> CreateSettingsDataModule(TKeltrixApplication& app) {
+    const TXMLErrorEvent report = [&app](const std::string& className, const std::string& message) {
+        app.ReportError(className, message);
+    };
+    const TXMLPostEvent post = [](std::function<void()> job) {
+        QMetaObject::invokeMethod(qApp, std::move(job), Qt::QueuedConnection);
+    };
+    try {
+        return std::make_unique<TdmXML>(report, post);
+    } catch (const std::exception& e) {
+        report(ExceptionClassName(e), e.what());
+        return nullptr;
+    }
 }
 
 } // namespace
@@ -100,6 +120,8 @@ int KeltrixMain(int argc, char** argv) {
     app.SetErrorHandler([&display](const std::string& cls, const std::string& msg) {
         display.ApplicationEvents1Exception(cls, msg);
     });
+    // Created third, after the main window and the web module; saved once more when released.
+    const std::unique_ptr<TdmXML> dmXML = CreateSettingsDataModule(app);
     display.show();
     return app.exec();
 }

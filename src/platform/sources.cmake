@@ -14,4 +14,5 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/shell.cpp
     src/platform/linux/text_file.cpp
     src/platform/linux/exit_signals.cpp
+    src/platform/linux/dir_watch.cpp
 )
