@@ -10,7 +10,9 @@ int main(int argc, char** argv) {
     const int port = argc > 1 ? std::atoi(argv[1]) : 0;
     const std::string document(2048, 'x');
     httplib::Server server;
-    server.new_task_queue = [] { return new httplib::ThreadPool(8); };
+    // One thread per connection of the load: with fewer, kept-alive connections wait for a
+    // thread and time out.
+    server.new_task_queue = [] { return new httplib::ThreadPool(64); };
     server.set_tcp_nodelay(true);
     server.set_keep_alive_max_count(1000);
     server.set_keep_alive_timeout(5);

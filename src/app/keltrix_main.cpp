@@ -1,10 +1,12 @@
 #include "app/keltrix_main.h"
 
 #include "app/console_mode.h"
+#include "app/headless_mode.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
 #include "app/vistrand_display.h"
+#include "app/web_options.h"
 #include "base/errors.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
@@ -15,6 +17,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <iostream>
@@ -69,6 +72,15 @@ int KeltrixMain(int argc, char** argv) {
         std::cerr << program << ": " << consoleError << "\n";
         return 2;
     }
+    TWebServiceOptions web;
+    std::string webError;
+    if (!TakeWebServiceOptions(args, web, webError)) {
+        std::cerr << program << ": " << webError << "\n";
+        return 2;
+    }
+    const auto headlessAt = std::find(args.begin(), args.end(), "--headless");
+    const bool headless = headlessAt != args.end();
+    if (headless) args.erase(headlessAt);
     const TLongOptions longOpts = TakeLongOptions(args);
     if (!longOpts.Unknown.empty()) {
         std::cerr << program << ": unknown option " << longOpts.Unknown.front() << "\n"
@@ -88,8 +100,8 @@ int KeltrixMain(int argc, char** argv) {
     actions.ResetSettings = ResetSettings;
     actions.ShowHelpPage = ShowHelpPage;
     // Console mode has no window or tray to guard: status bars may run it beside the window.
-    actions.AcquireMutex = [&console] {
-        return console.Enabled || platform::AcquireNamedMutex(MutexName);
+    actions.AcquireMutex = [&console, headless] {
+        return console.Enabled || headless || platform::AcquireNamedMutex(MutexName);
     };
     actions.SignalRunningInstance = [] { platform::TNamedEvent::Set(EventName); };
     TEntryOutcome outcome;
@@ -100,6 +112,18 @@ int KeltrixMain(int argc, char** argv) {
         return 1;
     }
     if (outcome.HelpShown || !outcome.RunAllowed) return 0;
+    if (web.WebService || web.Port) {
+        // After the migration, which would wipe the key of a first start.
+        TRegistryStore store(platform::SettingsFile());
+        try {
+            OpenAndMigrateSettings(store);
+            StoreWebServiceOptions(store, web);
+        } catch (const std::exception& e) {
+            std::cerr << program << ": the web service options are not stored: " << e.what()
+                      << "\n";
+        }
+    }
+    if (headless) return RunHeadlessMode(args);
     if (!console.Enabled && NoDisplayAvailable()) {
         std::cerr << program << ": no display to open; running in console mode\n";
         console.Enabled = true;

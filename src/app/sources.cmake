@@ -7,6 +7,12 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/monitor_core.cpp
     src/app/console_mode.cpp
 )
+# Plain C++ too, but with the web service: in keltrix_headless.
+set(KELTRIX_APP_HEADLESS_SOURCES
+    src/app/headless_mode.cpp
+    src/app/headless_web.cpp
+    src/app/web_options.cpp
+)
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp
     src/app/keltrix_main.cpp

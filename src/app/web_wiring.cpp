@@ -29,6 +29,8 @@ QMenu* SubMenu(QMenu& menu, const QString& title) {
 } // namespace
 
 void TVistrandDisplay::CreateWebPublishing() {
+    // A client's record is replaced by the link; the replacement is one write like a sample.
+    Core_.RawData->WriteLock = &Core_.ViewLock;
     TWebViewSource source;
     source.UnderLock = LockWith(Core_.ViewLock);
     source.Record = Core_.RawData.get();
@@ -41,6 +43,9 @@ void TVistrandDisplay::CreateWebPublishing() {
             for (const auto& drive : Sampling_->DriveMap().Drives())
                 mounts.emplace_back(drive.Letter, drive.MountPoint);
         return mounts;
+    };
+    source.Interfaces = [this] {
+        return Sampling_ ? Sampling_->Net().SlotNames() : std::vector<std::string>{};
     };
     if (Core_.Switches.ClientMode) {
         const std::string host = Core_.Switches.ClientHost;

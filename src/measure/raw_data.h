@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -121,6 +122,9 @@ public:
     void Feed(const std::uint8_t* bytes, std::size_t count);
 
     TNotifyEvent OnData;
+    // Held while an accepted record replaces this one and OnData runs: readers on other
+    // threads (the web service) take it to see whole records.
+    std::recursive_mutex* WriteLock = nullptr;
 
 private:
     std::array<std::uint8_t, RecordSize> Stream_{}; // the reassembly stream

@@ -4,13 +4,6 @@
 
 namespace keltrix {
 
-bool TWebSnapshot::SameState(const TWebSnapshot& other) const {
-    return std::memcmp(&Record, &other.Record, sizeof Record) == 0 && Active == other.Active &&
-           Alignment == other.Alignment && Captions == other.Captions &&
-           FormatString == other.FormatString && MountPoints == other.MountPoints &&
-           Interfaces == other.Interfaces && ServerHost == other.ServerHost;
-}
-
 TWebView::TWebView(TWebViewSource source) : Source_(std::move(source)) {}
 
 void TWebView::Fill(TWebSnapshot& out) const {
@@ -26,15 +19,31 @@ void TWebView::Fill(TWebSnapshot& out) const {
     out.ServerHost = Source_.ServerHost ? Source_.ServerHost() : std::string();
 }
 
+bool TWebView::SameAsLive(const TWebSnapshot& s) const {
+    const TFormatterList& formatters = *Source_.Formatters;
+    if (std::memcmp(&s.Record, &Source_.Record->Data(), sizeof s.Record) != 0) return false;
+    if (s.Active.size() != formatters.size()) return false;
+    for (std::size_t i = 0; i < formatters.size(); ++i)
+        if (s.Active[i] != formatters[i]->Active) return false;
+    if (!formatters.empty() && s.Alignment != formatters.front()->Alignment) return false;
+    // Mount points and interfaces change only with a sample, which changes the record.
+    return s.Captions == Source_.Captions() && s.FormatString == Source_.FormatString();
+}
+
 std::shared_ptr<const TWebSnapshot> TWebView::Current() {
     std::shared_ptr<const TWebSnapshot> latest;
     {
         const std::lock_guard<std::mutex> hold(LatestLock_);
         latest = Latest_;
     }
-    auto fresh = std::make_shared<TWebSnapshot>();
-    Source_.UnderLock([&] { Fill(*fresh); });
-    if (latest && latest->SameState(*fresh)) return latest;
+    // Compared in place: most requests find the state they were built for, and copy nothing.
+    std::shared_ptr<TWebSnapshot> fresh;
+    Source_.UnderLock([&] {
+        if (latest && SameAsLive(*latest)) return;
+        fresh = std::make_shared<TWebSnapshot>();
+        Fill(*fresh);
+    });
+    if (!fresh) return latest;
     const std::lock_guard<std::mutex> hold(LatestLock_);
     Latest_ = fresh;
     return fresh;

@@ -26,8 +26,6 @@ struct TWebSnapshot {
     std::vector<std::pair<char, std::string>> MountPoints;
     std::vector<std::string> Interfaces;
     std::string ServerHost; // a client's server; empty on a monitoring instance
-
-    bool SameState(const TWebSnapshot& other) const;
 };
 
 // The host's side of the view. Every function but UnderLock is called with the lock held.
@@ -65,6 +63,7 @@ public:
 
 private:
     void Fill(TWebSnapshot& out) const;
+    bool SameAsLive(const TWebSnapshot& snapshot) const;
     static void Register(TRawData& data, const std::vector<char>& letters);
 
     TWebViewSource Source_;

@@ -197,3 +197,45 @@ TEST_F(HttpServer, StopsAndStartsAgainAndReportsABusyPort) {
 
 } // namespace
 } // namespace keltrix
+
+namespace keltrix {
+namespace {
+
+// Many clients on kept-alive and fresh connections at once: every request is answered, none
+// waits for a time-out. (A connection handed between the poller and the workers must never
+// be lost.)
+TEST(HttpServerStress, EveryRequestOfManyClientsIsAnswered) {
+    THttpLimits limits;
+    limits.Workers = 4;
+    THttpServer server(limits, [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(std::string(2048, 'x') + req.path, "text/plain");
+    });
+    std::string error;
+    ASSERT_TRUE(server.Start("127.0.0.1", 0, error)) << error;
+    std::atomic<int> answered{0}, slow{0};
+    std::vector<std::thread> clients;
+    for (int t = 0; t < 16; ++t) {
+        clients.emplace_back([&, t] {
+            for (int round = 0; round < 25; ++round) {
+                httplib::Client c("127.0.0.1", server.Port());
+                c.set_read_timeout(3, 0);
+                c.set_keep_alive(true);
+                for (int i = 0; i < 40; ++i) {
+                    const auto start = std::chrono::steady_clock::now();
+                    const std::string path = "/" + std::to_string(t) + "/" + std::to_string(i);
+                    const auto res = (i % 3 == 2) ? c.Post(path.c_str(), "body", "text/plain")
+                                                  : c.Get(path.c_str());
+                    if (res && res->status == 200 && res->body.size() == 2048 + path.size())
+                        ++answered;
+                    if (std::chrono::steady_clock::now() - start > 1s) ++slow;
+                }
+            }
+        });
+    }
+    for (auto& c : clients) c.join();
+    EXPECT_EQ(answered, 16 * 25 * 40);
+    EXPECT_EQ(slow, 0);
+}
+
+} // namespace
+} // namespace keltrix

@@ -1,0 +1,95 @@
+#pragma once
+// The headless server: a monitoring instance with no display and no output that samples
+// everything (its clients decide what they show) and runs the services stored as switched
+// on. Plain C++ throughout, so it loads no Qt or X library.
+
+#include "app/monitor_core.h"
+#include "settings/registry_store.h"
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+namespace keltrix {
+
+class THeadlessHost;
+class TSamplingCycle;
+
+// Timers on the headless server's one thread.
+class THeadlessLoop {
+public:
+    using TTimerId = std::uint64_t;
+    // A repeating timer; the first tick comes intervalMs after the start.
+    TTimerId StartTimer(int intervalMs, std::function<void()> tick);
+    void StopTimer(TTimerId id) { Timers_.erase(id); }
+    // Until an exit signal arrives on exitFd (or Quit).
+    void Run(int exitFd);
+    void Quit() { Quit_ = true; }
+
+private:
+    using TClock = std::chrono::steady_clock;
+    struct TTimer {
+        std::chrono::milliseconds Interval;
+        TClock::time_point Next;
+        std::shared_ptr<std::function<void()>> Tick;
+    };
+    std::map<TTimerId, TTimer> Timers_;
+    TTimerId NextId_ = 1;
+    bool Quit_ = false;
+};
+
+// A service of the headless server. Started in the order added, after the first sample;
+// stopped in reverse order by the orderly exit.
+class THeadlessService {
+public:
+    virtual ~THeadlessService() = default;
+    virtual const char* Name() const = 0;
+    // False when the service is not switched on in the settings: it stays out.
+    virtual bool Wanted(THeadlessHost& host) = 0;
+    // Throws with the reason when it cannot start; the server then ends with that message.
+    virtual void Start(THeadlessHost& host) = 0;
+    virtual void Stop() = 0;
+};
+
+class THeadlessHost {
+public:
+    explicit THeadlessHost(std::unique_ptr<TRegistryStore> settings);
+    ~THeadlessHost();
+
+    void AddService(std::unique_ptr<THeadlessService> service);
+    // Start-up, the loop until SIGTERM, SIGINT or SIGHUP, the orderly exit. The exit status.
+    int Run(const std::vector<std::string>& args);
+
+    // What services use. Threads of their own take RecordLock() to read the record, which
+    // the sampling holds while it writes.
+    THeadlessLoop& Loop() { return Loop_; }
+    TRegistryStore& Settings() { return *Settings_; }
+    TMonitorCore& Core() { return Core_; }
+    TRawDataShell& Record() { return *Core_.RawData; }
+    std::mutex& RecordLock() { return RecordLock_; }
+    const TSamplingCycle* Sampling() const { return Sampling_.get(); }
+
+private:
+    bool StartUp(const std::vector<std::string>& args);
+    void Sample(bool force);
+    void Exit(bool countRun);
+
+    std::unique_ptr<TRegistryStore> Settings_;
+    TMonitorCore Core_;
+    THeadlessLoop Loop_;
+    std::mutex RecordLock_;
+    std::unique_ptr<TSamplingCycle> Sampling_;
+    std::vector<std::unique_ptr<THeadlessService>> Services_;
+    std::vector<THeadlessService*> Running_;
+    bool Failed_ = false;
+};
+
+// `keltrix --headless`: the host with every service this program has.
+int RunHeadlessMode(const std::vector<std::string>& args);
+
+} // namespace keltrix
