@@ -1,6 +1,7 @@
 // Arbitrary bytes sent to the web service's port on loopback as one connection's whole input:
 // the request reader, the dispatcher and every answer behind it.
 #include "net/web_service.h"
+#include "web_fuzz_monitor.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,26 +14,9 @@
 
 namespace {
 
-struct TMonitor {
-    keltrix::TRawDataShell Shell;
-    keltrix::TFormatterList Formatters = keltrix::CreateFormatters(Shell);
-    std::recursive_mutex Lock;
-    std::vector<std::string> Captions{"<B>line</B>"};
-    std::string Format = "<NAME=ProcUsage> <NAME=DriveSpace FORMAT=\"C FREE\"> <NAME=Threads>";
-    keltrix::TWebView View{Source()};
-    keltrix::TWebViewSource Source() {
-        keltrix::TWebViewSource s;
-        s.UnderLock = keltrix::LockWith(Lock);
-        s.Record = &Shell;
-        s.Formatters = &Formatters;
-        s.Captions = [this]() -> const std::vector<std::string>& { return Captions; };
-        s.FormatString = [this]() -> const std::string& { return Format; };
-        return s;
-    }
-};
-
 struct TServer {
-    TMonitor Monitor;
+    keltrix::fuzz::TWebFuzzMonitor Monitor{
+        "<NAME=ProcUsage> <NAME=DriveSpace FORMAT=\"C FREE\"> <NAME=Threads>"};
     keltrix::TWebService Service{Monitor.View, Limits()};
     static keltrix::THttpLimits Limits() {
         keltrix::THttpLimits l;
@@ -42,7 +26,6 @@ struct TServer {
         return l;
     }
     TServer() {
-        for (auto& f : Monitor.Formatters) f->DecideIfActive(Monitor.Format);
         Service.Host = "127.0.0.1";
         Service.SetPort(0);
         std::string error;

@@ -68,8 +68,10 @@ run() { # name url [script]
     local errors=$(sed -n 's/.*Socket errors: \(.*\)/\1/p' <<<"$out")
     local p99=$(awk '$1 == "99%" { print $2 }' <<<"$out")
     printf '%-9s %10s req/s  p99 %8s  non-2xx %s  socket errors %s\n' "$1" "$rps" "$p99" "${non2xx:-0}" "${errors:-none}"
-    [ "$1" = minimal ] || [ -z "$non2xx" ] && [ -z "$errors" ] ||
+    # The floor is measured, not judged.
+    if [ "$1" != minimal ] && { [ -n "$non2xx" ] || [ -n "$errors" ]; }; then
         fail "$1: non-2xx ${non2xx:-0}, socket errors ${errors:-none}"
+    fi
 }
 echo "wrk -t2 -c64 -d${SECONDS_EACH}s, $(nproc) cores"
 run minimal "http://127.0.0.1:$MPORT/"

@@ -1,5 +1,6 @@
 #include "net/web_autosave.h"
 
+#include "../settings/settings_test_util.h"
 #include "base/errors.h"
 
 #include <gtest/gtest.h>
@@ -30,21 +31,10 @@ TEST(AutoSaveInterval, TrimmedDigitsOnlyAndTooLargeGives1000) {
 
 class AutoSaveFile : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Dir = std::filesystem::temp_directory_path() /
-              ("keltrix-autosave-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(Dir);
-        Path = (Dir / "keltrix.xml").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(Dir); }
-    static std::string Read(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::filesystem::path Dir;
-    std::string Path;
+    static std::string Read(const std::string& path) { return testing::ReadAll(path); }
+    testing::TTempDir Temp;
+    std::filesystem::path Dir = Temp.Path();
+    std::string Path = Temp.File("keltrix.xml");
 };
 
 TEST_F(AutoSaveFile, EveryLineEndsInCrLfAndTheFileIsReplaced) {

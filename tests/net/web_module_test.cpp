@@ -1,5 +1,6 @@
 #include "net/web_module.h"
 
+#include "../settings/settings_test_util.h"
 #include "settings/default_format.h"
 #include "web_fixture.h"
 
@@ -86,17 +87,11 @@ TEST(WebModuleFormatted, OnlyTagsOfActiveFormattersAreRendered) {
 class WebModuleFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        Dir = std::filesystem::temp_directory_path() /
-              ("keltrix-webmodule-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(Dir);
-        Shown = (Dir / "shown.txt").string();
-        Secret = (Dir / "secret.txt").string();
-        std::ofstream(Shown) << "first\nsecond\n";
-        std::ofstream(Secret) << "password\n";
+        testing::WriteAll(Shown, "first\nsecond\n");
+        testing::WriteAll(Secret, "password\n");
     }
-    void TearDown() override { std::filesystem::remove_all(Dir); }
-    std::filesystem::path Dir;
-    std::string Shown, Secret;
+    testing::TTempDir Temp;
+    std::string Shown = Temp.File("shown.txt"), Secret = Temp.File("secret.txt");
 };
 
 TEST_F(WebModuleFiles, RemoteCallsReadOnlyTheFilesTheDisplayShows) {

@@ -1,5 +1,6 @@
 #include "net/web_publishing.h"
 
+#include "../settings/settings_test_util.h"
 #include "base/errors.h"
 #include "settings/registry_store.h"
 #include "settings/service_settings.h"
@@ -19,9 +20,6 @@ using test::TFakeMonitor;
 class WebPublishing : public ::testing::Test {
 protected:
     void SetUp() override {
-        Dir = std::filesystem::temp_directory_path() /
-              ("keltrix-publishing-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(Dir);
         Store = std::make_unique<TRegistryStore>((Dir / "registry.reg").string());
         Store->OpenKey(R"(Software\OrlenwickStudios\Vistrand)", true);
         Web = std::make_unique<TWebPublishing>(*Store, M.View);
@@ -40,12 +38,10 @@ protected:
             return answer;
         };
     }
-    void TearDown() override {
-        Web.reset();
-        std::filesystem::remove_all(Dir);
-    }
+    void TearDown() override { Web.reset(); }
+    testing::TTempDir Temp;
+    std::filesystem::path Dir = Temp.Path();
     TFakeMonitor M;
-    std::filesystem::path Dir;
     std::unique_ptr<TRegistryStore> Store;
     std::unique_ptr<TWebPublishing> Web;
     TWebPrompts Prompts;
