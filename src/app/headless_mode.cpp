@@ -1,53 +1,39 @@
 #include "app/headless_mode.h"
 
 #include "app/headless_web.h"
-#include "base/errors.h"
+
 #include "measure/sampling_cycle.h"
+#include "net/link.h"
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
+#include "settings/service_settings.h"
 #include "settings/uptime_stats.h"
 
-#include <algorithm>
 #include <iostream>
-#include <poll.h>
 
 namespace keltrix {
+namespace {
 
-THeadlessLoop::TTimerId THeadlessLoop::StartTimer(int intervalMs, std::function<void()> tick) {
-    const auto interval = std::chrono::milliseconds(std::max(intervalMs, 1));
-    const TTimerId id = NextId_++;
-    Timers_[id] = TTimer{interval, TClock::now() + interval,
-                         std::make_shared<std::function<void()>>(std::move(tick))};
-    return id;
-}
-
-void THeadlessLoop::Run(int exitFd) {
-    while (!Quit_) {
-        int wait = -1;
-        const auto now = TClock::now();
-        for (const auto& [id, t] : Timers_) {
-            const auto ms = std::chrono::ceil<std::chrono::milliseconds>(t.Next - now).count();
-            const int due = static_cast<int>(std::clamp<long long>(ms, 0, 1 << 30));
-            if (wait < 0 || due < wait) wait = due;
-        }
-        pollfd p{exitFd, POLLIN, 0};
-        if (::poll(&p, exitFd >= 0 ? 1 : 0, wait) > 0) {
-            platform::TakeExitSignal(exitFd);
-            return;
-        }
-        std::vector<std::pair<TTimerId, std::shared_ptr<std::function<void()>>>> due;
-        const auto after = TClock::now();
-        for (auto& [id, t] : Timers_) {
-            if (t.Next > after) continue;
-            // A loop that fell behind ticks once, not once per missed interval.
-            t.Next += t.Interval;
-            if (t.Next <= after) t.Next = after + t.Interval;
-            due.emplace_back(id, t.Tick);
-        }
-        for (auto& [id, tick] : due)
-            if (Timers_.count(id) && !Quit_) (*tick)();
+// The TCP record link, when `Server` is stored true.
+class TLinkService final : public THeadlessService {
+public:
+    const char* Name() const override { return "record server"; }
+    bool Wanted(THeadlessHost& host) override {
+        ReadServerSettings(host.Settings(), Stored_);
+        return Stored_.Server;
     }
-}
+    void Start(THeadlessHost& host) override {
+        Link_ = std::make_unique<TNetLink>(host.Settings(), host.Record(), host.Loop());
+        Link_->servListen(Stored_.ServPort);
+    }
+    void Stop() override { Link_.reset(); }
+
+private:
+    TServiceSettings Stored_;
+    std::unique_ptr<TNetLink> Link_;
+};
+
+} // namespace
 
 THeadlessHost::THeadlessHost(std::unique_ptr<TRegistryStore> settings)
     : Settings_(std::move(settings)), Core_(*Settings_) {}
@@ -64,7 +50,8 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
     Core_.OpenSettingsAndSwitches(args);
     for (const std::string& e : Core_.StartupErrors) std::cerr << "keltrix: " << e << "\n";
     if (Core_.Switches.ClientMode) {
-        std::cerr << "keltrix: --headless serves this machine; watch a server with the window\n";
+        std::cerr << "keltrix: --headless serves this machine; watch a server with the window "
+                     "or with --console -c -iHOST\n";
         return false;
     }
     Core_.ReadUptimeFormatAndExclusions();
@@ -87,7 +74,7 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
         Loop_.Quit();
     };
 
-    // No display of its own decides: every block runs, every mapped drive is measured.
+    // No format string of its own decides: every block runs, every mapped drive is measured.
     for (auto& f : Core_.Formatters) f->Active = true;
     TRawData& record = Core_.RawData->Data();
     int slot = 1;
@@ -111,7 +98,7 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
     }
     if (Running_.empty())
         std::cerr << "keltrix: --headless: no service is switched on, so nothing is served; "
-                     "store one with --web-service[=PORT]\n";
+                     "store one with --server[=PORT] or --web-service[=PORT]\n";
     return true;
 }
 
@@ -122,15 +109,21 @@ void THeadlessHost::Sample(bool force) {
 
 int THeadlessHost::Run(const std::vector<std::string>& args) {
     const int signals = platform::WatchExitSignals();
+    if (signals >= 0)
+        Loop_.WatchFd(signals, platform::IoRead, [this, signals](unsigned) {
+            platform::TakeExitSignal(signals);
+            Loop_.Quit();
+        });
     bool started = false;
     try {
         started = StartUp(args);
-        if (started) Loop_.Run(signals);
+        if (started) Loop_.Run();
     } catch (const std::exception& e) {
         std::cerr << "keltrix: " << ExceptionClassName(e) << ": " << e.what() << "\n";
         Failed_ = true;
     }
     Exit(started);
+    if (signals >= 0) Loop_.UnwatchFd(signals);
     return started && !Failed_ ? 0 : 1;
 }
 
@@ -143,7 +136,8 @@ void THeadlessHost::Exit(bool countRun) {
         }
     }
     Running_.clear();
-    // The statistics count a run that served, as the window's exit does.
+    // The statistics count a run that served, as the window's exit does; a refused start is
+    // no run.
     try {
         if (countRun) RecordExitUptime(*Settings_, Core_.RawData->Data().Uptime);
         Settings_->CloseKey();
@@ -154,6 +148,7 @@ void THeadlessHost::Exit(bool countRun) {
 
 int RunHeadlessMode(const std::vector<std::string>& args) {
     THeadlessHost host(std::make_unique<TRegistryStore>(platform::SettingsFile()));
+    host.AddService(std::make_unique<TLinkService>());
     AddWebServices(host);
     return host.Run(args);
 }

@@ -4,12 +4,9 @@
 // on. Plain C++ throughout, so it loads no Qt or X library.
 
 #include "app/monitor_core.h"
+#include "platform/event_loop.h"
 #include "settings/registry_store.h"
 
-#include <chrono>
-#include <cstdint>
-#include <functional>
-#include <map>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -20,31 +17,8 @@ namespace keltrix {
 class THeadlessHost;
 class TSamplingCycle;
 
-// Timers on the headless server's one thread.
-class THeadlessLoop {
-public:
-    using TTimerId = std::uint64_t;
-    // A repeating timer; the first tick comes intervalMs after the start.
-    TTimerId StartTimer(int intervalMs, std::function<void()> tick);
-    void StopTimer(TTimerId id) { Timers_.erase(id); }
-    // Until an exit signal arrives on exitFd (or Quit).
-    void Run(int exitFd);
-    void Quit() { Quit_ = true; }
-
-private:
-    using TClock = std::chrono::steady_clock;
-    struct TTimer {
-        std::chrono::milliseconds Interval;
-        TClock::time_point Next;
-        std::shared_ptr<std::function<void()>> Tick;
-    };
-    std::map<TTimerId, TTimer> Timers_;
-    TTimerId NextId_ = 1;
-    bool Quit_ = false;
-};
-
-// A service of the headless server. Started in the order added, after the first sample;
-// stopped in reverse order by the orderly exit.
+// A service of the headless server (the record link, the web service, ...). Started in the
+// order added, after the first sample; stopped in reverse order by the orderly exit.
 class THeadlessService {
 public:
     virtual ~THeadlessService() = default;
@@ -65,9 +39,10 @@ public:
     // Start-up, the loop until SIGTERM, SIGINT or SIGHUP, the orderly exit. The exit status.
     int Run(const std::vector<std::string>& args);
 
-    // What services use. Threads of their own take RecordLock() to read the record, which
-    // the sampling holds while it writes.
-    THeadlessLoop& Loop() { return Loop_; }
+    // What services use: the loop for descriptors and timers, the settings, the record with
+    // its formatters. Threads of their own take RecordLock() to read the record, which the
+    // sampling holds while it writes.
+    platform::TEventLoop& Loop() { return Loop_; }
     TRegistryStore& Settings() { return *Settings_; }
     TMonitorCore& Core() { return Core_; }
     TRawDataShell& Record() { return *Core_.RawData; }
@@ -81,7 +56,7 @@ private:
 
     std::unique_ptr<TRegistryStore> Settings_;
     TMonitorCore Core_;
-    THeadlessLoop Loop_;
+    platform::TPollLoop Loop_;
     std::mutex RecordLock_;
     std::unique_ptr<TSamplingCycle> Sampling_;
     std::vector<std::unique_ptr<THeadlessService>> Services_;

@@ -101,7 +101,7 @@ private:
     std::unique_ptr<TWebState> State_;
     std::unique_ptr<TWebPublishing> Web_;
     THeadlessHost* Host_ = nullptr;
-    THeadlessLoop::TTimerId Timer_ = 0;
+    platform::TEventLoop::TTimerId Timer_ = 0;
 };
 
 } // namespace

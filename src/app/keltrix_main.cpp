@@ -5,6 +5,7 @@
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
+#include "app/server_options.h"
 #include "app/vistrand_display.h"
 #include "app/web_options.h"
 #include "base/errors.h"
@@ -72,15 +73,22 @@ int KeltrixMain(int argc, char** argv) {
         std::cerr << program << ": " << consoleError << "\n";
         return 2;
     }
-    TWebServiceOptions web;
-    std::string webError;
-    if (!TakeWebServiceOptions(args, web, webError)) {
-        std::cerr << program << ": " << webError << "\n";
+    TServerOptions server;
+    if (!TakeServerOptions(args, server, consoleError)) {
+        std::cerr << program << ": " << consoleError << "\n";
         return 2;
     }
-    const auto headlessAt = std::find(args.begin(), args.end(), "--headless");
-    const bool headless = headlessAt != args.end();
-    if (headless) args.erase(headlessAt);
+    TWebServiceOptions web;
+    if (!TakeWebServiceOptions(args, web, consoleError)) {
+        std::cerr << program << ": " << consoleError << "\n";
+        return 2;
+    }
+    if (server.Headless && console.Enabled) {
+        std::cerr << program << ": --headless and --console exclude each other\n";
+        return 2;
+    }
+    // Storing the services' values is a command of its own unless --headless runs with them.
+    const bool storeOnly = (server.StoresAnything() || web.StoresAnything()) && !server.Headless;
     const TLongOptions longOpts = TakeLongOptions(args);
     if (!longOpts.Unknown.empty()) {
         std::cerr << program << ": unknown option " << longOpts.Unknown.front() << "\n"
@@ -100,8 +108,10 @@ int KeltrixMain(int argc, char** argv) {
     actions.ResetSettings = ResetSettings;
     actions.ShowHelpPage = ShowHelpPage;
     // Console mode has no window or tray to guard: status bars may run it beside the window.
-    actions.AcquireMutex = [&console, headless] {
-        return console.Enabled || headless || platform::AcquireNamedMutex(MutexName);
+    // Nor has the headless server, which may serve beside a desktop instance.
+    actions.AcquireMutex = [&] {
+        return console.Enabled || server.Headless || storeOnly ||
+               platform::AcquireNamedMutex(MutexName);
     };
     actions.SignalRunningInstance = [] { platform::TNamedEvent::Set(EventName); };
     TEntryOutcome outcome;
@@ -112,18 +122,24 @@ int KeltrixMain(int argc, char** argv) {
         return 1;
     }
     if (outcome.HelpShown || !outcome.RunAllowed) return 0;
-    if (web.WebService || web.Port) {
-        // After the migration, which would wipe the key of a first start.
-        TRegistryStore store(platform::SettingsFile());
+    if (server.StoresAnything() || web.StoresAnything()) {
         try {
-            OpenAndMigrateSettings(store);
-            StoreWebServiceOptions(store, web);
+            TRegistryStore store(platform::SettingsFile());
+            std::string told;
+            if (server.StoresAnything()) told = StoreServerOptions(store, server);
+            if (web.StoresAnything()) {
+                TRegistryStore webStore(platform::SettingsFile());
+                const std::string webTold = StoreWebServiceOptions(webStore, web);
+                told += (told.empty() ? "" : "; ") + webTold;
+            }
+            if (storeOnly) std::cout << program << ": " << told << "\n";
         } catch (const std::exception& e) {
-            std::cerr << program << ": the web service options are not stored: " << e.what()
-                      << "\n";
+            std::cerr << program << ": " << e.what() << "\n";
+            return 1;
         }
+        if (storeOnly) return 0;
     }
-    if (headless) return RunHeadlessMode(args);
+    if (server.Headless) return RunHeadlessMode(args);
     if (!console.Enabled && NoDisplayAvailable()) {
         std::cerr << program << ": no display to open; running in console mode\n";
         console.Enabled = true;

@@ -1,9 +1,9 @@
 // The orderly exit: what is saved, what is released, in its fixed order.
 #include "app/main_timer.h"
-#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
 #include "net/web_menu.h"
+#include "base/smartlog.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "settings/registry_store.h"
@@ -38,6 +38,7 @@ void TVistrandDisplay::Exit1Click() {
     try {
         Timer_->Suspend();
         if (WebMenu_) WebMenu_->Shutdown();
+        CloseNetLink();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {
             const std::string key =
@@ -54,6 +55,7 @@ void TVistrandDisplay::Exit1Click() {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "keltrix: during exit: %s\n", e.what());
     }
+    StopSensorLink();
     Sampling_.reset();
     // Queued: the exit may come from start-up, before the message loop runs.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

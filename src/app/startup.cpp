@@ -2,9 +2,9 @@
 #include "app/dialogs.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
-#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
@@ -36,6 +36,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     WatchSecondStarts();
     Core_.CreateRecordAndFormatters();
     Core_.RawData->OnData = [this](TRawDataShell&) { RefreshScreen(); };
+    StartNetLink();
     CreateTrayIcon();
     Core_.OpenClientKey();
 
@@ -136,6 +137,7 @@ void TVistrandDisplay::ReadServiceSettings() {
     if (Settings_->ValueExists("OfNoConfirm")) Bypass_ = Settings_->ReadBool("OfNoConfirm");
     Bypassconfirm1->setChecked(Bypass_);
     ReadServerSettings(*Settings_, Services_);
+    StartStoredServer();
     CreateWebPublishing();
 }
 
@@ -154,6 +156,7 @@ void TVistrandDisplay::CreateSamplingCycle() {
                                   const std::vector<std::string>& report) {
         SamplingFailed(cls, msg, report);
     };
+    CreateSensorLink();
 }
 
 void TVistrandDisplay::CreateTrayIcon() {

@@ -26,6 +26,10 @@ class TTrayIcon;
 class TWebView;
 class TWebPublishing;
 class TWebMenu;
+class TMBMLink;
+class TPowerNotices;
+class TNetLink;
+class TQtEventLoop;
 namespace platform {
 class TNamedEvent;
 }
@@ -56,6 +60,7 @@ public slots:
     void ExcludeProcessfromPercentage1Click();
     void Help1Click();
     void About1Click();
+    void ActasServer1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,12 +75,21 @@ private:
     // The web service and the XML auto-save, with their menu items (step 19).
     void CreateWebPublishing();
     void CreateSamplingCycle();
+    void CreateSensorLink();
+    void PowerMsg(int event);
+    void StopSensorLink();
     void ReadLateSettings();
     void CreateTrayIcon();
     void StartMainTimer();
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    // The record link: its menu, its object (a client connects at once), a stored server.
+    void BuildNetworkingMenu();
+    void StartNetLink();
+    void StartStoredServer();
+    void ClientTick(); // in client mode, in place of a sample
+    void CloseNetLink();
 
     void BuildMenu();
     static bool HelpFileExists();
@@ -99,6 +113,10 @@ private:
     std::unique_ptr<TDisplayLayout> Layout_;
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
+    std::unique_ptr<TMBMLink> MBMLink_;
+    TPowerNotices* PowerNotices_ = nullptr; // a child of the window
+    std::unique_ptr<TQtEventLoop> EventLoop_;
+    std::unique_ptr<TNetLink> Link_; // watches descriptors of EventLoop_: released first
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
@@ -106,6 +124,8 @@ private:
 
     QMenu PopupMenu1;
     QMenu* Layout1 = nullptr;
+    QMenu* Networking1 = nullptr;
+    QAction* ActasServer1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;
     QAction* Bypassconfirm1 = nullptr;

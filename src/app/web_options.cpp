@@ -1,6 +1,8 @@
 #include "app/web_options.h"
 
+#include "base/errors.h"
 #include "settings/registry_store.h"
+#include "settings/settings_key.h"
 
 #include <charconv>
 
@@ -33,9 +35,23 @@ bool TakeWebServiceOptions(std::vector<std::string>& args, TWebServiceOptions& o
     return true;
 }
 
-void StoreWebServiceOptions(TRegistryStore& store, const TWebServiceOptions& options) {
-    if (options.Port) store.WriteInteger("WebServicePort", *options.Port);
-    if (options.WebService) store.WriteBool("WebService", *options.WebService);
+std::string StoreWebServiceOptions(TRegistryStore& store, const TWebServiceOptions& options) {
+    // A file that cannot be parsed keeps writes in memory only: they would be lost.
+    if (const std::string problem = store.LoadError(); !problem.empty())
+        throw EInOutError(problem + "; nothing is stored");
+    // Migrated first: an old layout would otherwise wipe these values at the next start.
+    OpenAndMigrateSettings(store);
+    std::string told;
+    if (options.Port) {
+        store.WriteInteger("WebServicePort", *options.Port);
+        told = "WebServicePort=" + std::to_string(*options.Port) + ", ";
+    }
+    if (options.WebService) {
+        store.WriteBool("WebService", *options.WebService);
+        told += std::string("WebService=") + (*options.WebService ? "on" : "off");
+    }
+    store.CloseKey();
+    return "stored " + told + " in " + store.FileName();
 }
 
 } // namespace keltrix
