@@ -9,6 +9,7 @@
 #include "app/vistrand_display.h"
 #include "app/web_options.h"
 #include "base/errors.h"
+#include "display/app_icon.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
@@ -152,6 +153,7 @@ int KeltrixMain(int argc, char** argv) {
     TKeltrixApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName("keltrix");
     QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setWindowIcon(KeltrixIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto store = std::make_unique<TRegistryStore>(platform::SettingsFile());
