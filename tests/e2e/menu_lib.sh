@@ -24,6 +24,7 @@ MENU_LAYOUT='Layout
   Set &Width and Height
 Networking
   Act as &Server
+  Act as Web Service/Server
 Uptime Stats |stats
   Average &Uptime
   &Longest Uptime
@@ -33,6 +34,7 @@ Config
   &Exclude Process from Percentage
   Reset to Default Settings (Requires Restart)
   Update &Interval
+  AutoSave XML
 Save SmartLog File |advdebug
 Help |help
 A&bout

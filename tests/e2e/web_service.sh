@@ -115,3 +115,41 @@ wait_for_http "$URL/data" || fail "no web service with an empty format string"
 curl -s "$URL/data" | grep -q '<Raw />' || fail "Raw is not empty: $(curl -s "$URL/data")"
 [ "$(soap GetFormattedItem '<FormatString>&lt;NAME=Threads&gt;</FormatString>')" = '&lt;NAME=Threads&gt;' ] || fail "GetFormattedItem changed its input"
 pass "an empty format string gives an empty Raw and unrendered texts"
+kill -TERM "$PID"
+wait_for_exit "$PID" || fail "no exit"
+
+# --- the menu command: the port prompt switches the service on, the next click off
+prepare_web "$PORT" '"WebService"=dword:00000000'
+sed -i '/"WebService"=dword:00000001/d' "$SETTINGS"
+start_keltrix -noballoon
+PID=$LAST_PID
+wait_for_window "$PID" KeltrixBeta || fail "no window"
+curl -s -m 1 "$URL/data" >/dev/null && fail "listening although stored off"
+NEWPORT=$(free_port)
+menu_item() { # caption path: right click on the window, then the keys of the path
+    local win
+    win=$(xdotool search --onlyvisible --pid "$PID" --name KeltrixBeta | head -n 1)
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    xdotool mousemove $((X + 10)) $((Y + 5)) click 3
+    sleep 0.7
+    # shellcheck disable=SC2046
+    xdotool key --delay 150 $(menu_keys "$@")
+}
+menu_item Networking "Act as Web Service/Server"
+box=
+for _ in $(seq 50); do
+    box=$(xdotool search --onlyvisible --pid "$PID" --name "Web Service Port" 2>/dev/null | head -n 1) && [ -n "$box" ] && break
+    sleep 0.1
+done
+[ -n "$box" ] || fail "no port prompt"
+xdotool key --delay 50 ctrl+a
+xdotool type --delay 20 "$NEWPORT"
+xdotool key Return
+wait_for_http "http://127.0.0.1:$NEWPORT/data" 5 || fail "not listening on the port typed"
+grep -q '"WebService"=dword:00000001' "$SETTINGS" && grep -q "\"WebServicePort\"=dword:$(printf %08x "$NEWPORT")" "$SETTINGS" ||
+    fail "the command did not store the service: $(grep -i web "$SETTINGS")"
+menu_item Networking "Act as Web Service/Server"
+for _ in $(seq 30); do curl -s -m 1 "http://127.0.0.1:$NEWPORT/data" >/dev/null || break; sleep 0.1; done
+curl -s -m 1 "http://127.0.0.1:$NEWPORT/data" >/dev/null && fail "still listening after the second click"
+grep -q '"WebService"=dword:00000000' "$SETTINGS" || fail "WebService not stored off"
+pass "\"Act as Web Service/Server\": the port prompt switches it on, the next click off"
