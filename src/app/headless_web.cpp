@@ -31,6 +31,10 @@ public:
                     mounts.emplace_back(drive.Letter, drive.MountPoint);
             return mounts;
         };
+        source.Interfaces = [this] {
+            const TSamplingCycle* s = Host_.Sampling();
+            return s ? s->Net().SlotNames() : std::vector<std::string>{};
+        };
         View = std::make_unique<TWebView>(std::move(source));
     }
     std::unique_ptr<TWebView> View;

@@ -8,6 +8,7 @@ set(KELTRIX_NET_WEB_SOURCES
     src/net/soap_service.cpp
     src/net/soap_wsdl.cpp
     src/net/metrics.cpp
+    src/net/web_http_conn.cpp
     src/net/web_http_server.cpp
     src/net/web_service.cpp
     src/net/web_autosave.cpp
