@@ -79,3 +79,28 @@ rm -f "$SAVE"
 start_keltrix -noballoon
 check_saves "$SAVE" "window auto-save" >"$TESTROOT/reader.log"
 pass "window auto-save: $(cat "$TESTROOT/reader.log")"
+
+# A client publishes the record it last accepted: the server's values, named by its host.
+SP=$(free_port)
+env -u DISPLAY "$KELTRIX" --headless --server="$SP" --no-web-service >"$TESTROOT/server.log" 2>&1 &
+PIDS+=($!)
+for _ in $(seq 50); do grep -q "record server\|listen" "$TESTROOT/server.log" 2>/dev/null && break; (exec 3<>/dev/tcp/127.0.0.1/"$SP") 2>/dev/null && break; sleep 0.1; done
+CLIENTPORT=$(free_port)
+CLIENTHOME=$TESTROOT/client
+mkdir -p "$CLIENTHOME/keltrix"
+printf 'REGEDIT4\n\n[%s]\n"Version"=dword:000003ea\n\n[%s\\127.0.0.1:%s]\n"WebService"=dword:00000001\n"WebServicePort"=dword:%08x\n%s\n' \
+    "$KEY" "$KEY" "$SP" "$CLIENTPORT" "$(format_value 'Up <NAME=Uptime> T <NAME=Threads> <NAME=CompName>')" \
+    >"$CLIENTHOME/keltrix/registry.reg"
+XDG_CONFIG_HOME=$CLIENTHOME start_keltrix -noballoon -MULTIPLE -c -i127.0.0.1 "-p$SP"
+CURL="http://127.0.0.1:$CLIENTPORT"
+wait_for_http "$CURL/metrics" || fail "the client's web service does not answer"
+ok=no
+for _ in $(seq 50); do
+    m=$(curl -s "$CURL/metrics")
+    grep -q "^keltrix_threads{server=\"127.0.0.1\"} [1-9]" <<<"$m" && { ok=yes; break; }
+    sleep 0.2
+done
+[ $ok = yes ] || fail "the client does not publish its server's record: $(grep threads <<<"$m")"
+grep -q "computer=\"$(hostname -s | cut -c1-15)\".*server=\"127.0.0.1\"" <<<"$m" || fail "client info: $(grep info <<<"$m")"
+curl -s "$CURL/data" | grep -q "<Item_0>Up .* T [1-9][0-9]* " || fail "the client's document: $(curl -s "$CURL/data")"
+pass "a client publishes the record it last accepted, with its server's host as a label"
