@@ -2,6 +2,7 @@
 // and the metrics from a snapshot, and one SOAP call from body to answer, each next to a
 // minimal pugixml program doing the same document work.
 
+#include "../tests/net/web_fixture.h"
 #include "net/metrics.h"
 #include "net/soap_service.h"
 #include "net/web_module.h"
@@ -18,32 +19,17 @@ using namespace keltrix;
 
 namespace {
 
-struct TMonitor {
-    TRawDataShell Shell;
-    TFormatterList Formatters = CreateFormatters(Shell);
-    std::recursive_mutex Lock;
-    std::vector<std::string> Captions;
-    std::string Format = DefaultFormatString(Formatters);
-    TWebView View{Source()};
+// The default format string in use, a few values, eight lines on show.
+struct TMonitor : test::TFakeMonitor {
     TMonitor() {
-        for (auto& f : Formatters) f->DecideIfActive(Format);
-        TRawData& d = Shell.Data();
+        TRawData& d = Data();
         d.Marker = RecordMarker;
         d.ProcUsage[0] = 37.25f;
         d.RAMTotal = 1024u * 1048576u;
         d.RAMFree = 300u * 1048576u;
         d.Uptime = 200000;
         d.CompName.Set("machine");
-        for (int i = 0; i < 8; ++i) Captions.push_back("Line " + std::to_string(i) + ": 12.5");
-    }
-    TWebViewSource Source() {
-        TWebViewSource s;
-        s.UnderLock = LockWith(Lock);
-        s.Record = &Shell;
-        s.Formatters = &Formatters;
-        s.Captions = [this]() -> const std::vector<std::string>& { return Captions; };
-        s.FormatString = [this]() -> const std::string& { return Format; };
-        return s;
+        Apply(DefaultFormatString(Formatters));
     }
 };
 
@@ -82,7 +68,8 @@ BENCHMARK(BM_MinimalPugixmlDocument);
 void BM_Metrics(benchmark::State& state) {
     TMonitor m;
     const auto snap = m.View.Current();
-    for (auto _ : state) benchmark::DoNotOptimize(RenderMetrics(*snap, TMetricsFormat::OpenMetrics));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(RenderMetrics(*snap, TMetricsFormat::OpenMetrics));
 }
 BENCHMARK(BM_Metrics);
 

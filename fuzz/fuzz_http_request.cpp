@@ -1,7 +1,7 @@
 // Arbitrary bytes sent to the web service's port on loopback as one connection's whole input:
 // the request reader, the dispatcher and every answer behind it.
+#include "../tests/net/web_fixture.h"
 #include "net/web_service.h"
-#include "web_fuzz_monitor.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -15,8 +15,7 @@
 namespace {
 
 struct TServer {
-    keltrix::fuzz::TWebFuzzMonitor Monitor{
-        "<NAME=ProcUsage> <NAME=DriveSpace FORMAT=\"C FREE\"> <NAME=Threads>"};
+    keltrix::test::TFakeMonitor Monitor;
     keltrix::TWebService Service{Monitor.View, Limits()};
     static keltrix::THttpLimits Limits() {
         keltrix::THttpLimits l;
@@ -26,6 +25,8 @@ struct TServer {
         return l;
     }
     TServer() {
+        Monitor.Apply("<B>line</B> <NAME=ProcUsage> <NAME=DriveSpace FORMAT=\"C FREE\"> "
+                      "<NAME=Threads>");
         Service.Host = "127.0.0.1";
         Service.SetPort(0);
         std::string error;

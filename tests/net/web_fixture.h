@@ -1,6 +1,6 @@
 #pragma once
-// A monitor without window for the web service tests: record, formatters, label texts and the
-// view lock, as the window holds them.
+// A monitor without window for the web service's tests, benchmarks and fuzz targets: record,
+// formatters, label texts and the view lock, as the window holds them.
 
 #include "display/layout_text.h"
 #include "measure/memory_scale.h"
