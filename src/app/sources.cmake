@@ -6,6 +6,7 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/console_output.cpp
     src/app/monitor_core.cpp
     src/app/console_mode.cpp
+    src/app/hotkey_convert.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp
@@ -17,5 +18,7 @@ set(KELTRIX_APP_SOURCES
     src/app/shutdown.cpp
     src/app/commands.cpp
     src/app/tray_icon.cpp src/app/tray_pictures.cpp
+    src/app/hotkeys.cpp src/app/hotkey_dialog.cpp src/app/shell_keys.cpp
+    ${KELTRIX_PERIPHERALS_SOURCES}
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

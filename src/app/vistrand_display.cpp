@@ -1,12 +1,14 @@
 #include "app/vistrand_display.h"
 
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
-#include "base/smartlog.h"
 #include "app/tray_icon.h"
+#include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
+#include "peripherals/scroll_flash.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 

@@ -23,6 +23,8 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TGlobalHotKeys;
+class TScrollLockFlash;
 namespace platform {
 class TNamedEvent;
 }
@@ -53,6 +55,9 @@ public slots:
     void ExcludeProcessfromPercentage1Click();
     void Help1Click();
     void About1Click();
+    void SetIconHotKey1Click();
+    void SetSuspendHotKey1Click();
+    void Flashkeyboardlights1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -71,6 +76,7 @@ private:
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    void CreateShellKeys(); // hotkeys and the network lamp
 
     void BuildMenu();
     static bool HelpFileExists();
@@ -94,6 +100,8 @@ private:
     std::unique_ptr<TDisplayLayout> Layout_;
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
+    std::unique_ptr<TGlobalHotKeys> HotKeys_;
+    std::unique_ptr<TScrollLockFlash> Flash_;
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
