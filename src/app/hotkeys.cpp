@@ -43,6 +43,7 @@ TGlobalHotKeys::TGlobalHotKeys(TRegistryStore& settings, QWidget* window, TGloba
 TGlobalHotKeys::~TGlobalHotKeys() = default;
 
 void TGlobalHotKeys::Show(const std::string& text) {
+    std::fprintf(stderr, "keltrix: %s\n", text.c_str());
     if (Hooks_.ShowMessage) Hooks_.ShowMessage(text);
 }
 
