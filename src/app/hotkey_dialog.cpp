@@ -114,8 +114,9 @@ void THotKeyEdit::ShowModifiers(Qt::KeyboardModifiers mods) {
 
 THotKeyDlg::THotKeyDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle("Set HotKey");
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint);
+    // A fixed dialog border: a title and a close button, nothing to resize or maximise.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     Label1 = new QLabel(this);
     HotKey1 = new THotKeyEdit(this);
     HotKey1->setMinimumWidth(220);
