@@ -31,6 +31,8 @@ template <class F> auto TVistrandDisplay::Prompt(F&& body) {
 }
 
 void TVistrandDisplay::BuildMenu() {
+    // However it opens: from the tray icon or from the window.
+    connect(&PopupMenu1, &QMenu::aboutToShow, this, [] { LogAdd("PopUpMenu1Popup"); });
     Layout1 = PopupMenu1.addMenu("Layout");
     QMenu* stats = PopupMenu1.addMenu("Uptime Stats");
     UptimeStats1 = stats->menuAction();

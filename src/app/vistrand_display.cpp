@@ -89,7 +89,6 @@ void TVistrandDisplay::closeEvent(QCloseEvent* event) {
 void TVistrandDisplay::contextMenuEvent(QContextMenuEvent* event) {
     // The tray icon carries the menu; without a tray host the window must offer it.
     if (Tray_ && Tray_->HasTrayHost()) return;
-    LogAdd("PopUpMenu1Popup");
     if (Tray_) {
         Tray_->OpenMenu(event->globalPos());
     } else {

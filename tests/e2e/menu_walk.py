@@ -17,7 +17,7 @@ PID, MAIN, PROGRAM = int(sys.argv[1]), int(sys.argv[2], 0), sys.argv[3]
 d = display.Display()
 START = time.time()
 # How a dialog is answered, by its title: the keys, then Return.
-ANSWERS = {"Font": ["alt+a"], "Set HotKey": ["ctrl+alt+F9"]}
+ANSWERS = {"Font": ["alt+a"], "Set HotKey": ["ctrl+shift+j"]}
 
 
 def alive():
@@ -79,7 +79,15 @@ def wait(pred, seconds=1.5):
 def snapshot(w):
     win = d.create_resource_object("window", w)
     geo = win.get_geometry()
-    return win.get_image(0, 0, geo.width, geo.height, X.ZPixmap, 0xFFFFFFFF).data
+    # Once the menu has drawn the new highlight: two looks alike.
+    last = None
+    for _ in range(40):
+        image = win.get_image(0, 0, geo.width, geo.height, X.ZPixmap, 0xFFFFFFFF).data
+        if image == last:
+            return image
+        last = image
+        time.sleep(0.04)
+    return last
 
 
 def close_menus():
@@ -132,7 +140,6 @@ def count(path):
     first = snapshot(stack[-1])
     for n in range(1, 60):
         key("Down")
-        time.sleep(0.05)
         if snapshot(stack[-1]) == first:
             return n
     raise SystemExit(f"no end to the menu at {path}")

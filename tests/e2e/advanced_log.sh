@@ -1,0 +1,96 @@
+# The advanced log: "-advdebug100" keeps the header and the latest 100 entries; a scripted run
+# that clicks the lines, restarts the tray, starts a second copy and then runs every menu
+# command writes every entry of the log's list except those log_entries.txt excuses.
+source "$(dirname "$0")/display_lib.sh"
+source "$(dirname "$0")/tray_lib.sh"
+source "$(dirname "$0")/shell_lib.sh"
+export LC_ALL=C.UTF-8
+LOG=$XDG_DATA_HOME/keltrix/SmartLog.log
+HERE=$(cd "$(dirname "$0")" && pwd)
+
+# The program in a folder of its own, beside a help file, so that "Help" is shown; whatever
+# it opens goes to a recorder instead of the desktop.
+mkdir -p "$TESTROOT/prog"
+cp "$KELTRIX" "$TESTROOT/prog/keltrix"
+: >"$TESTROOT/prog/Keltrix.chm"
+KELTRIX=$TESTROOT/prog/keltrix
+OPENED=$TESTROOT/opened.txt
+printf '#!/bin/sh\necho "$@" >>"%s"\n' "$OPENED" >"$TESTROOT/opener"
+chmod +x "$TESTROOT/opener"
+export KELTRIX_SHELL_OPEN=$TESTROOT/opener
+
+# 1. "-advdebug100": the two header lines and the latest 100 entries.
+prepare "$(dword Interval 100)"
+start_monitor -advdebug100 -noballoon
+sleep 2.5
+stop_monitor "$LAST_PID"
+tr -d '\r' <"$LOG" >"$TESTROOT/log100.txt"
+[ "$(wc -l <"$TESTROOT/log100.txt")" = 102 ] ||
+    fail "-advdebug100 wrote $(wc -l <"$TESTROOT/log100.txt") lines, not 102"
+head -n 1 "$TESTROOT/log100.txt" | grep -qx "KeltrixBeta Program Log ($(date +%x))" ||
+    fail "header: $(head -n 1 "$TESTROOT/log100.txt")"
+[ -z "$(sed -n 2p "$TESTROOT/log100.txt")" ] || fail "the second line is not empty"
+tail -n 1 "$TESTROOT/log100.txt" | grep -q ' FormCloseQuery$' || fail "the last entries were dropped"
+pass "-advdebug100 keeps the header and the latest 100 entries"
+
+# 2. The scripted run. A link line, a drive line and the network, sampled twice a second.
+prepare "$(format_value \
+    "Run <LINK=\"$TESTROOT/opener\" PARAM=\"probe\">the probe" \
+    "Drive C: <NAME=DriveSpace SIZE=5 FORMAT=\"C FREE\">" \
+    "In <NAME=NetRead FORMAT=\"ALL\"> Proc <NAME=ProcUsage FORMAT=\"ALL\">")" \
+    "$(dword Interval 500)" "$(dword FlashKeyboardLights 0)" "$(dword X 200)" "$(dword Y 300)"
+rm -f "$LOG"
+start_trayer
+start_monitor -advdebug -stats -noballoon
+main=$LAST_PID
+sleep 1
+# The display window, not the tray icon that carries the same name.
+for w in $(xdotool search --all --onlyvisible --pid "$main" --name '^KeltrixBeta$'); do
+    read -r _ _ width _ < <(geometry "$w")
+    [ "$width" -gt 40 ] && WIN=$w
+done
+read -r x y w h < <(geometry "$WIN")
+pitch=$(((h - 2) / 3))
+for line in 0 1; do
+    point_at $((x + 10)) $((y + 2 + line * pitch + pitch / 2))
+    xdotool click 1
+    sleep 0.5
+done
+for _ in $(seq 30); do [ -f "$OPENED" ] && [ "$(wc -l <"$OPENED")" -ge 2 ] && break; sleep 0.1; done
+grep -q ' probe$' "$OPENED" || fail "the link line opened nothing"
+grep -qx / "$OPENED" || fail "the drive line opened nothing"
+stop_trayer
+start_trayer
+timeout 20 "$KELTRIX" || fail "the second start did not end"
+sleep 1
+# From here on nothing can be opened: "Help" fails, and that error is reported.
+chmod -x "$TESTROOT/opener"
+"$HERE/menu_walk.py" "$main" "$WIN" "$KELTRIX" >"$TESTROOT/walk.txt" 2>&1 ||
+    { cat "$TESTROOT/walk.txt"; fail "the walk over the menu failed"; }
+wait_for_exit "$main" 10 || fail "E&xit did not end the program"
+pass "every menu command ran: $(grep -c '^run' "$TESTROOT/walk.txt") of them"
+
+# 3. What the run wrote, against the list.
+/usr/bin/python3 - "$LOG" "$HERE/log_entries.txt" <<'PY' || fail "the advanced log lacks entries"
+import re, sys
+lines = open(sys.argv[1], encoding="utf-8", errors="replace").read().splitlines()[2:]
+written = [re.sub(r"^\S+ \S+ ", "", line, count=1) for line in lines if line]
+bad = False
+for row in open(sys.argv[2], encoding="utf-8"):
+    row = row.rstrip("\n")
+    if not row or row.startswith("#"):
+        continue
+    entry, _, reason = (part.strip() for part in row.partition(" | "))
+    seen = any(w.startswith(entry) if entry.endswith("(") else w == entry for w in written)
+    if reason and seen:
+        print(f"written now, strike its reason: {entry}")
+        bad = True
+    elif not reason and not seen:
+        print(f"never written: {entry}")
+        bad = True
+    elif reason:
+        print(f"not written ({reason}): {entry}")
+sys.exit(1 if bad else 0)
+PY
+grep -q 'EXCEPTION (EInOutError) --- ' "$LOG" || fail "the failed Help was not reported"
+pass "every entry of the list is written, save those excused"
