@@ -34,6 +34,8 @@ void TVistrandDisplay::BuildMenu() {
     // However it opens: from the tray icon or from the window.
     connect(&PopupMenu1, &QMenu::aboutToShow, this, [] { LogAdd("PopUpMenu1Popup"); });
     Layout1 = PopupMenu1.addMenu("Layout");
+    Networking1 = PopupMenu1.addMenu("Networking");
+    BuildNetworkingMenu();
     QMenu* stats = PopupMenu1.addMenu("Uptime Stats");
     UptimeStats1 = stats->menuAction();
     UptimeStats1->setVisible(Core_.Switches.ShowStats);

@@ -1,16 +1,21 @@
 #include "app/keltrix_main.h"
 
 #include "app/console_mode.h"
-#include "base/errors.h"
+#include "app/headless_mode.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
+#include "app/server_options.h"
 #include "app/vistrand_display.h"
+#include "base/errors.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 #include "settings/settings_key.h"
+#include "settings/xml_data_module.h"
+
+#include <QMetaObject>
 
 #include <clocale>
 #include <cstdio>
@@ -36,6 +41,23 @@ void ShowHelpPage() {
         std::fprintf(stderr, "keltrix: cannot open %s: %s\n", path.c_str(), error.c_str());
 }
 
+// Its failures to read or write config.xml are reported like any other error; none ends the
+// start-up.
+std::unique_ptr<TdmXML> CreateSettingsDataModule(TKeltrixApplication& app) {
+    const TXMLErrorEvent report = [&app](const std::string& className, const std::string& message) {
+        app.ReportError(className, message);
+    };
+    const TXMLPostEvent post = [](std::function<void()> job) {
+        QMetaObject::invokeMethod(qApp, std::move(job), Qt::QueuedConnection);
+    };
+    try {
+        return std::make_unique<TdmXML>(report, post);
+    } catch (const std::exception& e) {
+        report(ExceptionClassName(e), e.what());
+        return nullptr;
+    }
+}
+
 } // namespace
 
 int KeltrixMain(int argc, char** argv) {
@@ -49,6 +71,17 @@ int KeltrixMain(int argc, char** argv) {
         std::cerr << program << ": " << consoleError << "\n";
         return 2;
     }
+    TServerOptions server;
+    if (!TakeServerOptions(args, server, consoleError)) {
+        std::cerr << program << ": " << consoleError << "\n";
+        return 2;
+    }
+    if (server.Headless && console.Enabled) {
+        std::cerr << program << ": --headless and --console exclude each other\n";
+        return 2;
+    }
+    // Storing the server's values is a command of its own unless --headless runs with them.
+    const bool storeOnly = server.StoresAnything() && !server.Headless;
     const TLongOptions longOpts = TakeLongOptions(args);
     if (!longOpts.Unknown.empty()) {
         std::cerr << program << ": unknown option " << longOpts.Unknown.front() << "\n"
@@ -68,8 +101,10 @@ int KeltrixMain(int argc, char** argv) {
     actions.ResetSettings = ResetSettings;
     actions.ShowHelpPage = ShowHelpPage;
     // Console mode has no window or tray to guard: status bars may run it beside the window.
-    actions.AcquireMutex = [&console] {
-        return console.Enabled || platform::AcquireNamedMutex(MutexName);
+    // Nor has the headless server, which may serve beside a desktop instance.
+    actions.AcquireMutex = [&] {
+        return console.Enabled || server.Headless || storeOnly ||
+               platform::AcquireNamedMutex(MutexName);
     };
     actions.SignalRunningInstance = [] { platform::TNamedEvent::Set(EventName); };
     TEntryOutcome outcome;
@@ -80,6 +115,18 @@ int KeltrixMain(int argc, char** argv) {
         return 1;
     }
     if (outcome.HelpShown || !outcome.RunAllowed) return 0;
+    if (server.StoresAnything()) {
+        try {
+            TRegistryStore store(platform::SettingsFile());
+            const std::string told = StoreServerOptions(store, server);
+            if (storeOnly) std::cout << program << ": " << told << "\n";
+        } catch (const std::exception& e) {
+            std::cerr << program << ": " << e.what() << "\n";
+            return 1;
+        }
+        if (storeOnly) return 0;
+    }
+    if (server.Headless) return RunHeadlessMode(args);
     if (!console.Enabled && NoDisplayAvailable()) {
         std::cerr << program << ": no display to open; running in console mode\n";
         console.Enabled = true;
@@ -100,6 +147,8 @@ int KeltrixMain(int argc, char** argv) {
     app.SetErrorHandler([&display](const std::string& cls, const std::string& msg) {
         display.ApplicationEvents1Exception(cls, msg);
     });
+    // Created third, after the main window and the web module; saved once more when released.
+    const std::unique_ptr<TdmXML> dmXML = CreateSettingsDataModule(app);
     display.show();
     return app.exec();
 }

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ public:
     void CreateRecordAndFormatters();
     // FormatString, or the default one written on a first start.
     void ReadFormatString();
+    // A terminal's format: the one given for this run, else the stored one; the formatters
+    // told what it uses, all aligned left.
+    void UseTextFormat(const std::optional<std::string>& format);
     // Interval, or the default of the mode.
     int ReadInterval();
 

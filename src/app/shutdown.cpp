@@ -40,6 +40,7 @@ void TVistrandDisplay::Exit1Click() {
     try {
         Timer_->Suspend();
         if (Flash_) Flash_->SwitchOffAtExit();
+        CloseNetLink();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {
             const std::string key =
@@ -56,6 +57,7 @@ void TVistrandDisplay::Exit1Click() {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "keltrix: during exit: %s\n", e.what());
     }
+    StopSensorLink();
     Sampling_.reset();
     // Queued: the exit may come from start-up, before the message loop runs.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

@@ -39,6 +39,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     WatchSecondStarts();
     Core_.CreateRecordAndFormatters();
     Core_.RawData->OnData = [this](TRawDataShell&) { RefreshScreen(); };
+    StartNetLink();
     CreateTrayIcon();
     Core_.OpenClientKey();
 
@@ -138,6 +139,7 @@ void TVistrandDisplay::ReadServiceSettings() {
     if (Settings_->ValueExists("OfNoConfirm")) Bypass_ = Settings_->ReadBool("OfNoConfirm");
     Bypassconfirm1->setChecked(Bypass_);
     ReadServerSettings(*Settings_, Services_);
+    StartStoredServer();
 }
 
 void TVistrandDisplay::CreateSamplingCycle() {
@@ -155,6 +157,7 @@ void TVistrandDisplay::CreateSamplingCycle() {
                                   const std::vector<std::string>& report) {
         SamplingFailed(cls, msg, report);
     };
+    CreateSensorLink();
 }
 
 void TVistrandDisplay::CreateTrayIcon() {

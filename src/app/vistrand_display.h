@@ -25,6 +25,10 @@ class TWindowBehaviour;
 class TTrayIcon;
 class TGlobalHotKeys;
 class TScrollLockFlash;
+class TMBMLink;
+class TPowerNotices;
+class TNetLink;
+class TQtEventLoop;
 namespace platform {
 class TNamedEvent;
 }
@@ -58,6 +62,7 @@ public slots:
     void SetIconHotKey1Click();
     void SetSuspendHotKey1Click();
     void Flashkeyboardlights1Click();
+    void ActasServer1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -70,6 +75,9 @@ private:
     void CreateDisplay();
     void ReadServiceSettings();
     void CreateSamplingCycle();
+    void CreateSensorLink();
+    void PowerMsg(int event);
+    void StopSensorLink();
     void ReadLateSettings();
     void CreateTrayIcon();
     void StartMainTimer();
@@ -77,6 +85,12 @@ private:
     void WatchExitSignals();
     void ShowStartupMessages();
     void CreateShellKeys(); // hotkeys and the network lamp
+    // The record link: its menu, its object (a client connects at once), a stored server.
+    void BuildNetworkingMenu();
+    void StartNetLink();
+    void StartStoredServer();
+    void ClientTick(); // in client mode, in place of a sample
+    void CloseNetLink();
 
     void BuildMenu();
     static bool HelpFileExists();
@@ -102,6 +116,10 @@ private:
     std::unique_ptr<TTrayIcon> Tray_;
     std::unique_ptr<TGlobalHotKeys> HotKeys_;
     std::unique_ptr<TScrollLockFlash> Flash_;
+    std::unique_ptr<TMBMLink> MBMLink_;
+    TPowerNotices* PowerNotices_ = nullptr; // a child of the window
+    std::unique_ptr<TQtEventLoop> EventLoop_;
+    std::unique_ptr<TNetLink> Link_; // watches descriptors of EventLoop_: released first
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
@@ -109,6 +127,8 @@ private:
 
     QMenu PopupMenu1;
     QMenu* Layout1 = nullptr;
+    QMenu* Networking1 = nullptr;
+    QAction* ActasServer1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;
     QAction* Bypassconfirm1 = nullptr;

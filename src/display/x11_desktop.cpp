@@ -5,6 +5,10 @@
 // After Qt: Xlib defines Status, Bool, KeyPress and friends as macros.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <cstring>
+#include <string>
 
 #include <vector>
 
@@ -46,7 +50,58 @@ bool Contains(const std::vector<unsigned long>& items, Atom atom) {
     return false;
 }
 
+std::string Title(Display* display, Window window) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(display, window, Intern(display, "_NET_WM_NAME"), 0, 256, False,
+                           Intern(display, "UTF8_STRING"), &actualType, &format, &count, &remaining,
+                           &data) == Success &&
+        data && format == 8)
+        title.assign(reinterpret_cast<const char*>(data), count);
+    if (data) XFree(data);
+    if (!title.empty()) return title;
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    return title;
+}
+
+bool IsWindowOf(Display* display, Window window, const char* className, const char* title) {
+    XClassHint hint{};
+    if (!XGetClassHint(display, window, &hint)) return false;
+    const bool sameClass = hint.res_class && std::strcmp(hint.res_class, className) == 0;
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    return sameClass && Title(display, window) == title;
+}
+
+// Top-level windows are children of the root, or of the frames a window manager puts
+// around them.
+bool FindBelow(Display* display, Window parent, int depth, const char* className,
+               const char* title) {
+    Window root = None, up = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count)) return false;
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i)
+        found = IsWindowOf(display, children[i], className, title) ||
+                (depth > 1 && FindBelow(display, children[i], depth - 1, className, title));
+    if (children) XFree(children);
+    return found;
+}
+
 } // namespace
+
+bool WindowExists(const char* className, const char* title) {
+    Display* display = XDisplay();
+    return display && FindBelow(display, DefaultRootWindow(display), 2, className, title);
+}
 
 bool SkipTaskbar(WId window) {
     Display* display = XDisplay();

@@ -14,6 +14,10 @@ bool SkipTaskbar(WId window);
 // is no active window. False without X11.
 bool DesktopIsForeground();
 
+// A top-level window of that class (WM_CLASS) and title (_NET_WM_NAME or WM_NAME) exists,
+// shown or not. False without X11.
+bool WindowExists(const char* className, const char* title);
+
 // Sends what Qt queued: it leaves changes such as the opacity unsent until something paints.
 void Flush();
 

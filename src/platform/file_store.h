@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace keltrix::platform {
 
@@ -64,5 +65,11 @@ using TFileTransform = std::function<std::optional<std::string>(const TFileSnaps
 // from transform leaves the file untouched and is passed on.
 TFileSnapshot UpdateFileLocked(const std::string& path, const TFileTransform& transform,
                                unsigned folderMode = 0700);
+
+// Replaces the file with content atomically, without a lock (for files one process owns):
+// a temporary file of a unique name in the same folder, fsync, rename, fsync of the folder.
+// An existing file keeps its permissions; a new one gets 0666 less the umask. A symbolic link
+// stays a link. Returns the stamp of the new version; on failure the file is left untouched.
+TFileStamp ReplaceFileAtomically(const std::string& path, std::string_view content);
 
 } // namespace keltrix::platform

@@ -14,6 +14,11 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/shell.cpp
     src/platform/linux/text_file.cpp
     src/platform/linux/exit_signals.cpp
+    src/platform/linux/shared_memory.cpp
+    src/platform/linux/dynamic_library.cpp
+    src/platform/linux/poll_loop.cpp
+    src/platform/linux/sockets.cpp
+    src/platform/linux/dir_watch.cpp
     src/platform/linux/virtual_keys.cpp
 )
 # X11 facilities over connections of their own (xcb key grabs, XKB lights): the window only.

@@ -6,7 +6,13 @@ set(KELTRIX_SETTINGS_CORE_SOURCES
     src/settings/settings_key.cpp
     src/settings/uptime_stats.cpp
     src/settings/service_settings.cpp
+    src/settings/xml_component.cpp
+    src/settings/xml_value.cpp
+    src/settings/xml_val_source.cpp
+    src/settings/xml_change_thread.cpp
+    src/settings/xml_data_module.cpp
 )
 # Qt part (dialogs, editor), in the program.
 set(KELTRIX_SETTINGS_UI_SOURCES
+    src/settings/xml_controls.cpp
 )

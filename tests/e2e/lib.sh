@@ -1,6 +1,7 @@
 # Shared set-up for the end-to-end scripts: a private home and helpers to watch the program.
 set -euo pipefail
 KELTRIX=${1:?usage: script.sh path/to/keltrix}
+KELTRIX=$(cd "$(dirname "$KELTRIX")" && pwd)/$(basename "$KELTRIX")
 E2E_DATA=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/data
 TESTROOT=$(mktemp -d)
 export HOME=$TESTROOT/home XDG_CONFIG_HOME=$TESTROOT/config XDG_DATA_HOME=$TESTROOT/data
@@ -19,9 +20,10 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 pass() { echo "ok - $*"; }
 
-# Starts keltrix in the background; its pid is in $LAST_PID.
+# Starts keltrix in the background, in the private home as a desktop would (config.xml lands
+# there); its pid is in $LAST_PID.
 start_keltrix() {
-    "$KELTRIX" "$@" >>"$TESTROOT/keltrix.log" 2>&1 &
+    (cd "$HOME" && exec "$KELTRIX" "$@") >>"$TESTROOT/keltrix.log" 2>&1 &
     LAST_PID=$!
     PIDS+=("$LAST_PID")
 }

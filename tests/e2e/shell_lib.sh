@@ -1,6 +1,6 @@
 # Reaching the commands of the tray icon's menu from the keyboard, and the windows they open.
-# Visible items of the menu above "Config" (Layout): commands added above it move it down.
-MENU_ITEMS_ABOVE_CONFIG=${MENU_ITEMS_ABOVE_CONFIG:-1}
+# Visible items of the menu above "Config" (Layout, Networking): items added above move it.
+MENU_ITEMS_ABOVE_CONFIG=${MENU_ITEMS_ABOVE_CONFIG:-2}
 
 # The number of menus process $1 shows: viewable override-redirect windows larger than an icon.
 menus_shown() {

@@ -6,6 +6,10 @@ set(KELTRIX_TEST_SETTINGS
     ${CMAKE_CURRENT_LIST_DIR}/registry_file_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/registry_store_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/registry_concurrency_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/xml_value_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/xml_source_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/xml_data_module_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/xml_change_thread_test.cpp
 )
 # Small programs that tests start as separate processes.
 list(APPEND KELTRIX_TEST_HELPERS

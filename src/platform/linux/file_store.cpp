@@ -1,6 +1,7 @@
 #include "platform/file_store.h"
 #include "platform/paths.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -74,6 +75,33 @@ void SyncFolder(const std::string& dir) {
     // Best effort: the rename has happened; a folder that cannot be synced changes nothing.
     TFileHandle fd(::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd) ::fsync(fd.Get());
+}
+
+TFileHandle CreateTemp(const std::string& name, unsigned mode) {
+    return TFileHandle(::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                              static_cast<mode_t>(mode)));
+}
+
+// Fills the temporary file, puts it in place of target and returns the new version's stamp.
+// The temporary file goes on any failure.
+TFileStamp WriteAndRename(const TFileHandle& temp, const std::string& tempName,
+                          std::string_view content, const struct stat* modeOf,
+                          const std::string& target, const std::string& dir) {
+    try {
+        if (modeOf) ::fchmod(temp.Get(), modeOf->st_mode & 07777);
+        WriteAll(temp.Get(), content, tempName);
+        if (::fsync(temp.Get()) != 0) Fail(errno, "cannot write " + tempName);
+        if (::rename(tempName.c_str(), target.c_str()) != 0)
+            Fail(errno, "cannot replace " + target);
+    } catch (...) {
+        ::unlink(tempName.c_str());
+        throw;
+    }
+    SyncFolder(dir);
+    struct stat st {};
+    // After the rename, so that the stamp carries the rename's change time.
+    if (::fstat(temp.Get(), &st) != 0) return {};
+    return StampOf(st);
 }
 
 } // namespace
@@ -150,32 +178,38 @@ TFileSnapshot UpdateFileLocked(const std::string& path, const TFileTransform& tr
     std::optional<std::string> next = transform(current);
     if (!next) return current;
 
-    TFileHandle temp(
-        ::open(tempName.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600));
+    TFileHandle temp = CreateTemp(tempName, 0600);
     if (!temp) Fail(errno, "cannot create " + tempName);
-    try {
-        if (current.Exists) {
-            struct stat st {};
-            if (::fstat(current.Pin.Get(), &st) == 0) ::fchmod(temp.Get(), st.st_mode & 07777);
-        }
-        WriteAll(temp.Get(), *next, tempName);
-        if (::fsync(temp.Get()) != 0) Fail(errno, "cannot write " + tempName);
-        if (::rename(tempName.c_str(), target.c_str()) != 0)
-            Fail(errno, "cannot replace " + target);
-    } catch (...) {
-        ::unlink(tempName.c_str());
-        throw;
-    }
-    SyncFolder(dir);
-
+    const struct stat* modeOf = nullptr;
+    struct stat currentStat {};
+    if (current.Exists && ::fstat(current.Pin.Get(), &currentStat) == 0) modeOf = &currentStat;
     TFileSnapshot written;
     written.Exists = true;
-    struct stat st {};
-    // After the rename, so that the stamp carries the rename's change time.
-    if (::fstat(temp.Get(), &st) == 0) written.Stamp = StampOf(st);
+    written.Stamp = WriteAndRename(temp, tempName, *next, modeOf, target, dir);
     written.Text = std::move(*next);
     written.Pin = std::move(temp);
     return written;
+}
+
+TFileStamp ReplaceFileAtomically(const std::string& path, std::string_view content) {
+    const std::string target = ResolveLink(path);
+    const std::string dir = ParentDir(target);
+    const std::size_t slash = target.rfind('/');
+    const std::string base = slash == std::string::npos ? target : target.substr(slash + 1);
+    // Unique per process and call: two programs saving in one folder never share a name.
+    static std::atomic<unsigned> counter{0};
+    std::string tempName;
+    TFileHandle temp;
+    for (int attempt = 0; attempt < 100 && !temp; ++attempt) {
+        tempName = (dir == "/" ? std::string() : dir) + "/." + base + ".tmp-" +
+                   std::to_string(::getpid()) + "-" + std::to_string(counter++);
+        temp = CreateTemp(tempName, 0666);
+        if (!temp && errno != EEXIST) break;
+    }
+    if (!temp) Fail(errno, "cannot create " + tempName);
+    struct stat currentStat {};
+    const bool exists = ::stat(target.c_str(), &currentStat) == 0 && S_ISREG(currentStat.st_mode);
+    return WriteAndRename(temp, tempName, content, exists ? &currentStat : nullptr, target, dir);
 }
 
 } // namespace keltrix::platform
