@@ -1,6 +1,7 @@
 # The advanced log: "-advdebug100" keeps the header and the latest 100 entries; a scripted run
-# that clicks the lines, restarts the tray, starts a second copy and then runs every menu
-# command writes every entry of the log's list except those log_entries.txt excuses.
+# that clicks the lines, restarts the tray, starts a second copy and a client of its server and
+# then runs every menu command writes (with the client's log) every entry of the log's list
+# except those log_entries.txt excuses.
 source "$(dirname "$0")/display_lib.sh"
 source "$(dirname "$0")/tray_lib.sh"
 source "$(dirname "$0")/shell_lib.sh"
@@ -33,12 +34,15 @@ head -n 1 "$TESTROOT/log100.txt" | grep -qx "KeltrixBeta Program Log ($(date +%x
 tail -n 1 "$TESTROOT/log100.txt" | grep -q ' FormCloseQuery$' || fail "the last entries were dropped"
 pass "-advdebug100 keeps the header and the latest 100 entries"
 
-# 2. The scripted run. A link line, a drive line and the network, sampled twice a second.
+# 2. The scripted run. A link line, a drive line, the network and a sensor, sampled twice a
+# second; the record served on a free port, to a client instance with a log of its own.
+port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 prepare "$(format_value \
     "Run <LINK=\"$TESTROOT/opener\" PARAM=\"probe\">the probe" \
     "Drive C: <NAME=DriveSpace SIZE=5 FORMAT=\"C FREE\">" \
-    "In <NAME=NetRead FORMAT=\"ALL\"> Proc <NAME=ProcUsage FORMAT=\"ALL\">")" \
-    "$(dword Interval 500)" "$(dword FlashKeyboardLights 0)" "$(dword X 200)" "$(dword Y 300)"
+    "In <NAME=NetRead FORMAT=\"ALL\"> Proc <NAME=ProcUsage FORMAT=\"ALL\"> <NAME=Temp1>")" \
+    "$(dword Interval 500)" "$(dword FlashKeyboardLights 0)" "$(dword X 200)" "$(dword Y 300)" \
+    "$(dword ServPort "$port")" "$(dword Server 1)"
 rm -f "$LOG"
 start_trayer
 start_monitor -advdebug -stats -noballoon
@@ -62,21 +66,38 @@ grep -qx / "$OPENED" || fail "the drive line opened nothing"
 stop_trayer
 start_trayer
 timeout 20 "$KELTRIX" || fail "the second start did not end"
-sleep 1
+CLIENT_LOG=$TESTROOT/client-data/keltrix/SmartLog.log
+XDG_DATA_HOME=$TESTROOT/client-data start_keltrix -MULTIPLE -c -i127.0.0.1 "-p$port" -advdebug \
+    -noballoon
+client=$LAST_PID
+# And a client that asks once and resets its connection: a failed served socket.
+/usr/bin/python3 - "$port" <<'PY'
+import socket, struct, sys, time
+c = socket.create_connection(("127.0.0.1", int(sys.argv[1])))
+c.sendall(bytes([234]))
+time.sleep(0.5)
+c.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+c.close()
+PY
+sleep 1.5
 # From here on nothing can be opened: "Help" fails, and that error is reported.
 chmod -x "$TESTROOT/opener"
 "$HERE/menu_walk.py" "$main" "$WIN" "$KELTRIX" >"$TESTROOT/walk.txt" 2>&1 ||
     { cat "$TESTROOT/walk.txt"; fail "the walk over the menu failed"; }
 wait_for_exit "$main" 10 || fail "E&xit did not end the program"
 pass "every menu command ran: $(grep -c '^run' "$TESTROOT/walk.txt") of them"
+stop_monitor "$client"
+[ -f "$CLIENT_LOG" ] || fail "the client instance wrote no log"
 
 # 3. What the run wrote, against the list.
-/usr/bin/python3 - "$LOG" "$HERE/log_entries.txt" <<'PY' || fail "the advanced log lacks entries"
+/usr/bin/python3 - "$HERE/log_entries.txt" "$LOG" "$CLIENT_LOG" <<'PY' || fail "the advanced log lacks entries"
 import re, sys
-lines = open(sys.argv[1], encoding="utf-8", errors="replace").read().splitlines()[2:]
+lines = []
+for log in sys.argv[2:]:
+    lines += open(log, encoding="utf-8", errors="replace").read().splitlines()[2:]
 written = [re.sub(r"^\S+ \S+ ", "", line, count=1) for line in lines if line]
 bad = False
-for row in open(sys.argv[2], encoding="utf-8"):
+for row in open(sys.argv[1], encoding="utf-8"):
     row = row.rstrip("\n")
     if not row or row.startswith("#"):
         continue
