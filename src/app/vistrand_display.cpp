@@ -10,8 +10,8 @@
 #include "display/window_behaviour.h"
 #include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
-#include "peripherals/scroll_flash.h"
 #include "net/link.h"
+#include "peripherals/scroll_flash.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 

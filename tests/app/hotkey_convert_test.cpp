@@ -81,7 +81,7 @@ TEST(VirtualKeys, KeysymsBothWaysForTheKeysHotkeysUse) {
     using namespace platform;
     EXPECT_EQ(VirtualKeyToKeysym('M'), 0x6Du); // XK_m
     EXPECT_EQ(KeysymToVirtualKey(0x6D), 'M');
-    EXPECT_EQ(KeysymToVirtualKey(0x4D), 'M'); // XK_M
+    EXPECT_EQ(KeysymToVirtualKey(0x4D), 'M');     // XK_M
     EXPECT_EQ(VirtualKeyToKeysym(0x74), 0xFFC2u); // F5
     EXPECT_EQ(KeysymToVirtualKey(0xFFC2), 0x74u);
     EXPECT_EQ(VirtualKeyToKeysym(0x87), 0xFFD5u); // F24

@@ -213,8 +213,7 @@ TEST_F(HotKeyCommands, CancelAsksBeforeUnassigningAndUnassignDeletesTheValues) {
     Result = mrCancel;
     Answer = false;
     Keys->SetIconHotKey1Click();
-    EXPECT_EQ(Questions,
-              std::vector<std::string>{"Do you wish to Unassign the TrayIcon hotkey ?"});
+    EXPECT_EQ(Questions, std::vector<std::string>{"Do you wish to Unassign the TrayIcon hotkey ?"});
     EXPECT_TRUE(Keys->TrayIconHotKey.Registered);
     EXPECT_TRUE(Store->ValueExists("TRAYKEY_MODS"));
 

@@ -13,7 +13,7 @@ using namespace keltrix;
 
 TEST(BlinkDuration, FromTheRates) {
     EXPECT_EQ(BlinkDuration(0, 0), std::nullopt);
-    EXPECT_EQ(BlinkDuration(0.3f, 0), 0);  // a blink of no length still runs
+    EXPECT_EQ(BlinkDuration(0.3f, 0), 0); // a blink of no length still runs
     EXPECT_EQ(BlinkDuration(1, 0), 5);
     EXPECT_EQ(BlinkDuration(2.5f, 0), 10); // halves to even
     EXPECT_EQ(BlinkDuration(3.5f, 0), 20);
@@ -96,8 +96,8 @@ TEST(BlinkThread, SwitchingOffDuringABlinkLeavesTheLightOff) {
     }
     ++*epoch; // the lamp is switched off while the light is toggled
     std::unique_lock g(light.Lock);
-    ASSERT_TRUE(light.Done.wait_for(g, std::chrono::seconds(5),
-                                    [&] { return light.Finished == 100; }));
+    ASSERT_TRUE(
+        light.Done.wait_for(g, std::chrono::seconds(5), [&] { return light.Finished == 100; }));
     EXPECT_FALSE(light.On);
     EXPECT_EQ(light.Edges.size(), 1u);
 }
