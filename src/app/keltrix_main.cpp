@@ -8,6 +8,7 @@
 #include "app/server_options.h"
 #include "app/vistrand_display.h"
 #include "base/errors.h"
+#include "display/app_icon.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
@@ -139,6 +140,7 @@ int KeltrixMain(int argc, char** argv) {
     TKeltrixApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName("keltrix");
     QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setWindowIcon(KeltrixIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto store = std::make_unique<TRegistryStore>(platform::SettingsFile());

@@ -48,6 +48,7 @@ public:
     TStartupSwitches Switches;
     std::unique_ptr<TRawDataShell> RawData;
     TFormatterList Formatters;
+    // Console mode keeps it here; the window hands it to its display layout at start-up.
     std::string FormatString;
     std::string UptimeFormat = "*d* days, *H* hrs, *M* mins, *S* secs";
     std::string Exclude;

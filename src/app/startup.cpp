@@ -57,7 +57,9 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
     Core_.ReadFormatString();
     ReadLateSettings();
-    Layout_->SetFromString(Core_.FormatString);
+    // From here on the layout owns the current format string.
+    Layout_->SetFormatString(std::move(Core_.FormatString));
+    Layout_->ApplyFormatString();
     if (Exiting_) return; // the first sample failed and ended the program
     Window_->LoadSize();
     ReadUpdateSettings(*Settings_, Services_);

@@ -6,10 +6,10 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 
 #include <cstring>
 #include <string>
-
 #include <vector>
 
 namespace keltrix::x11 {
@@ -42,6 +42,11 @@ std::vector<unsigned long> ReadProperty(Display* display, Window window, Atom pr
     }
     if (data) XFree(data);
     return items;
+}
+
+bool HasShapes(Display* display) {
+    int eventBase = 0, errorBase = 0;
+    return XShapeQueryExtension(display, &eventBase, &errorBase);
 }
 
 bool Contains(const std::vector<unsigned long>& items, Atom atom) {
@@ -137,6 +142,42 @@ bool DesktopIsForeground() {
     const auto types = ReadProperty(display, static_cast<Window>(active.front()),
                                     Intern(display, "_NET_WM_WINDOW_TYPE"), XA_ATOM);
     return Contains(types, Intern(display, "_NET_WM_WINDOW_TYPE_DESKTOP"));
+}
+
+bool SetShape(WId window, const QRegion& devicePixels) {
+    Display* display = XDisplay();
+    if (!display || window == 0 || !HasShapes(display)) return false;
+    std::vector<XRectangle> rects;
+    rects.reserve(static_cast<std::size_t>(devicePixels.rectCount()));
+    for (const QRect& r : devicePixels)
+        rects.push_back({static_cast<short>(r.x()), static_cast<short>(r.y()),
+                         static_cast<unsigned short>(r.width()),
+                         static_cast<unsigned short>(r.height())});
+    // No rectangles is a window that shows nothing, which is what an empty region means.
+    XShapeCombineRectangles(display, static_cast<Window>(window), ShapeBounding, 0, 0, rects.data(),
+                            static_cast<int>(rects.size()), ShapeSet, Unsorted);
+    XFlush(display);
+    return true;
+}
+
+bool ClearShape(WId window) {
+    Display* display = XDisplay();
+    if (!display || window == 0 || !HasShapes(display)) return false;
+    XShapeCombineMask(display, static_cast<Window>(window), ShapeBounding, 0, 0, None, ShapeSet);
+    XFlush(display);
+    return true;
+}
+
+bool PointerButtonsDown() {
+    Display* display = XDisplay();
+    if (!display) return false;
+    Window root = None, child = None;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
+                       &mask))
+        return false;
+    return mask & (Button1Mask | Button2Mask | Button3Mask);
 }
 
 void Flush() {

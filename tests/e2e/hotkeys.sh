@@ -19,7 +19,7 @@ wait_undocked() {
     for _ in $(seq 50); do docked_viewable "$1" || return 0; sleep 0.1; done
     return 1
 }
-# Sets the hotkey of the "Config" item $2 places from the end through the dialog.
+# Sets the hotkey of the "Config" item $2 through the dialog.
 set_hotkey() {
     local pid=$1 item=$2 keys=$3 dlg
     run_config_item "$pid" "$item"
@@ -40,7 +40,7 @@ wait_for_window "$main" KeltrixBeta || fail "no window"
 wait_docked "$main" || fail "the icon did not dock"
 
 # 1. Ctrl+Alt+M through the dialog; pressing it hides and shows the icon.
-set_hotkey "$main" 3 ctrl+alt+m
+set_hotkey "$main" "Set Icon HotKey" ctrl+alt+m
 [ "$(stored_dword TRAYKEY_MODS)" = 3 ] || fail "TRAYKEY_MODS is $(stored_dword TRAYKEY_MODS)"
 [ "$(stored_dword TRAYKEY_VIRTUALKEY)" = 77 ] || fail "TRAYKEY_VIRTUALKEY wrong"
 xdotool key ctrl+alt+m
@@ -50,7 +50,7 @@ wait_docked "$main" || fail "the hotkey did not bring the icon back"
 pass "Ctrl+Alt+M is stored as 3 and 77 and hides and shows the icon"
 
 # 2. Ctrl+Shift+F5 for suspending: no sample while paused, the stored interval after.
-set_hotkey "$main" 2 ctrl+shift+F5
+set_hotkey "$main" "Set Suspend HotKey" ctrl+shift+F5
 [ "$(stored_dword SUSPENDKEY_MODS)" = 6 ] || fail "SUSPENDKEY_MODS wrong"
 [ "$(stored_dword SUSPENDKEY_VIRTUALKEY)" = 116 ] || fail "SUSPENDKEY_VIRTUALKEY wrong"
 sleep 1
@@ -63,7 +63,7 @@ sleep 2.5
 
 # 3. A combination another X client owns. It takes it while the dialog is open: once taken,
 # the keys would go to that client and not into the dialog.
-run_config_item "$main" 3
+run_config_item "$main" "Set Icon HotKey"
 dlg=$(wait_titled "$main" "Set HotKey") || fail "the hotkey dialog did not open"
 answer_window "$dlg" ctrl+alt+k
 "$(dirname "$0")/x_grab_key.py" k ctrl alt >"$TESTROOT/grab.out" 2>&1 &
@@ -126,7 +126,7 @@ start_keltrix -noballoon
 main=$LAST_PID
 wait_for_window "$main" KeltrixBeta || fail "no window"
 wait_docked "$main" || fail "the icon did not dock"
-run_config_item "$main" 2
+run_config_item "$main" "Set Suspend HotKey"
 for _ in $(seq 50); do grep -q "Converter error" "$TESTROOT/keltrix.log" && break; sleep 0.1; done
 grep -q "^keltrix: Converter error$" "$TESTROOT/keltrix.log" || fail "no Converter error"
 pass "a stored modifier with the Windows-key flag shows Converter error"

@@ -94,7 +94,7 @@ PY
 pass "while the network is busy the light blinks for 500 ms each second"
 
 # 3. Switching off through the menu while blinks are under way leaves the light off.
-run_config_item "$main" 5
+run_config_item "$main" "Flash Scroll Lock if Net is in use"
 watch_light 2 >"$TESTROOT/off.txt"
 grep -q ' on$' <(tail -n +30 "$TESTROOT/off.txt") && fail "the light came on after switching off"
 [ "$(light)" = off ] || fail "switching off left the light on"
@@ -102,7 +102,7 @@ grep -q ' on$' <(tail -n +30 "$TESTROOT/off.txt") && fail "the light came on aft
 pass "switching the lamp off leaves the light off and stores it"
 
 # 4. Switching on: the warning, the period question, and blinks again at the new period.
-run_config_item "$main" 5
+run_config_item "$main" "Flash Scroll Lock if Net is in use"
 box=$(wait_titled "$main" "Warning !") || fail "no warning box"
 answer_window "$box" Return
 prompt=$(wait_titled "$main" "Flash Interval") || fail "no period question"

@@ -1,6 +1,5 @@
 # Reaching the commands of the tray icon's menu from the keyboard, and the windows they open.
-# Visible items of the menu above "Config" (Layout, Networking): items added above move it.
-MENU_ITEMS_ABOVE_CONFIG=${MENU_ITEMS_ABOVE_CONFIG:-2}
+# (menu_keys comes from menu_lib.sh, which lib.sh reads.)
 
 # The number of menus process $1 shows: viewable override-redirect windows larger than an icon.
 menus_shown() {
@@ -30,18 +29,15 @@ open_tray_menu() {
     sleep 0.2
 }
 
-# Runs the item of "Config" that is $2 places from its end (1: "Update &Interval") for
-# process $1.
+# Runs the item of "Config" with the caption $2 for process $1.
 run_config_item() {
-    local downs ups
+    local keys
+    keys=$(menu_keys Config "$2") || fail "no item $2"
     open_tray_menu "$1"
-    downs=$(printf 'Down %.0s' $(seq $((MENU_ITEMS_ABOVE_CONFIG + 1))))
-    ups=$(printf 'Up %.0s' $(seq "$2"))
     # shellcheck disable=SC2086
-    xdotool key --delay 80 $downs Right
-    wait_menus "$1" 2 || fail "\"Config\" did not open"
-    # shellcheck disable=SC2086
-    xdotool key --delay 80 $ups Return
+    xdotool key --delay 80 ${keys% Return}
+    sleep 0.2
+    xdotool key Return
 }
 
 # Waits for a visible window of process $1 whose title matches $2; prints its id.
