@@ -61,7 +61,7 @@ for line in 0 1; do
     sleep 0.5
 done
 for _ in $(seq 30); do [ -f "$OPENED" ] && [ "$(wc -l <"$OPENED")" -ge 2 ] && break; sleep 0.1; done
-grep -q ' probe$' "$OPENED" || fail "the link line opened nothing"
+grep -qE '(^| )probe$' "$OPENED" || fail "the link line opened nothing"
 grep -qx / "$OPENED" || fail "the drive line opened nothing"
 stop_trayer
 start_trayer
