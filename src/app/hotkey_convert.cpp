@@ -55,4 +55,13 @@ std::string ShortCutText(std::uint16_t keyCode) {
     return text + (name.empty() ? "#" + std::to_string(key) : name);
 }
 
+std::string HotKeyText(std::uint32_t hotKey) {
+    const std::uint32_t mods = hotKey >> 16;
+    std::uint16_t keyCode = static_cast<std::uint16_t>(hotKey & 0xFF);
+    if (mods & 4) keyCode |= scShift;
+    if (mods & 2) keyCode |= scCtrl;
+    if (mods & 1) keyCode |= scAlt;
+    return ShortCutText(keyCode);
+}
+
 } // namespace keltrix

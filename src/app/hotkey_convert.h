@@ -29,5 +29,7 @@ std::uint16_t SystemHotKeyToShortCut(std::uint32_t hotKey, const TShowMessage& s
 
 // The key code as a menu shows it: "Shift+Ctrl+Alt+F5"; empty for 0.
 std::string ShortCutText(std::uint16_t keyCode);
+// The same for the platform's form, for messages (no conversion is logged).
+std::string HotKeyText(std::uint32_t hotKey);
 
 } // namespace keltrix

@@ -73,8 +73,7 @@ bool TGlobalHotKeys::RegisterSysKeys(TSystemHotKey& key) {
                   : platform::TResult::Failure(platform::ERROR_NOT_SUPPORTED, why);
     if (!result) {
         std::fprintf(stderr, "keltrix: hotkey %s (%s) not registered: %s\n", key.AtomName.c_str(),
-                     ShortCutText(SystemHotKeyToShortCut(key.HotKey, nullptr)).c_str(),
-                     result.Reason.c_str());
+                     HotKeyText(key.HotKey).c_str(), result.Reason.c_str());
         return false;
     }
     WatchPresses();

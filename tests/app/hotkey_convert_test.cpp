@@ -34,6 +34,8 @@ TEST(HotKeyConversion, CtrlShiftF5AndEveryModifierAlone) {
     EXPECT_EQ(hotKey >> 16, 6u);
     EXPECT_EQ(hotKey & 0xFFFF, 116u);
     EXPECT_EQ(ShortCutText(scCtrl | scShift | 0x74), "Shift+Ctrl+F5");
+    EXPECT_EQ(HotKeyText(hotKey), "Shift+Ctrl+F5");
+    EXPECT_EQ(HotKeyText(0), "");
     EXPECT_EQ(ShortCutToSystemHotKey(scAlt | 'A'), (1u << 16) | 'A');
     EXPECT_EQ(ShortCutToSystemHotKey(scShift | 'A'), (4u << 16) | 'A');
     EXPECT_EQ(ShortCutToSystemHotKey(scShift | scCtrl | scAlt | 0x24), (7u << 16) | 0x24);
