@@ -7,6 +7,7 @@
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "peripherals/scroll_flash.h"
+#include "net/web_menu.h"
 #include "settings/registry_store.h"
 #include "settings/settings_key.h"
 #include "settings/uptime_stats.h"
@@ -40,6 +41,7 @@ void TVistrandDisplay::Exit1Click() {
     try {
         Timer_->Suspend();
         if (Flash_) Flash_->SwitchOffAtExit();
+        if (WebMenu_) WebMenu_->Shutdown();
         CloseNetLink();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {

@@ -25,6 +25,9 @@ class TWindowBehaviour;
 class TTrayIcon;
 class TGlobalHotKeys;
 class TScrollLockFlash;
+class TWebView;
+class TWebPublishing;
+class TWebMenu;
 class TMBMLink;
 class TPowerNotices;
 class TNetLink;
@@ -74,6 +77,8 @@ private:
     void SetUpAdvancedLog();
     void CreateDisplay();
     void ReadServiceSettings();
+    // The web service and the XML auto-save, with their menu items (step 19).
+    void CreateWebPublishing();
     void CreateSamplingCycle();
     void CreateSensorLink();
     void PowerMsg(int event);
@@ -134,6 +139,11 @@ private:
     QAction* Bypassconfirm1 = nullptr;
     QAction* SaveadvDebugFile1 = nullptr;
     QAction* Help1 = nullptr;
+
+    // Read the record, the formatters and the labels: released before them.
+    std::unique_ptr<TWebView> WebView_;
+    std::unique_ptr<TWebPublishing> Web_;
+    TWebMenu* WebMenu_ = nullptr; // a child of the window
 };
 
 } // namespace keltrix

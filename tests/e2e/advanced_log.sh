@@ -35,14 +35,20 @@ tail -n 1 "$TESTROOT/log100.txt" | grep -q ' FormCloseQuery$' || fail "the last 
 pass "-advdebug100 keeps the header and the latest 100 entries"
 
 # 2. The scripted run. A link line, a drive line, the network and a sensor, sampled twice a
-# second; the record served on a free port, to a client instance with a log of its own.
-port=$(/usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+# second; the record served on a free port, to a client instance with a log of its own; the
+# web service and the XML file on a free port and in the test's folder when the walk turns
+# them on.
+free_port() {
+    /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
+}
+port=$(free_port)
 prepare "$(format_value \
     "Run <LINK=\"$TESTROOT/opener\" PARAM=\"probe\">the probe" \
     "Drive C: <NAME=DriveSpace SIZE=5 FORMAT=\"C FREE\">" \
     "In <NAME=NetRead FORMAT=\"ALL\"> Proc <NAME=ProcUsage FORMAT=\"ALL\"> <NAME=Temp1>")" \
     "$(dword Interval 500)" "$(dword FlashKeyboardLights 0)" "$(dword X 200)" "$(dword Y 300)" \
-    "$(dword ServPort "$port")" "$(dword Server 1)"
+    "$(dword ServPort "$port")" "$(dword Server 1)" "$(dword WebServicePort "$(free_port)")" \
+    "\"AutoSaveName\"=\"$TESTROOT/keltrix.xml\"" "$(dword AutoSaveInterval 1000)"
 rm -f "$LOG"
 start_trayer
 start_monitor -advdebug -stats -noballoon

@@ -24,6 +24,7 @@ MENU_LAYOUT='Layout
   Set &Width and Height
 Networking
   Act as &Server
+  Act as Web Service/Server
 Uptime Stats |stats
   Average &Uptime
   &Longest Uptime
@@ -36,6 +37,7 @@ Config
   Set Icon HotKey
   Set Suspend HotKey
   Update &Interval
+  AutoSave XML
 Save SmartLog File |advdebug
 Help |help
 A&bout
