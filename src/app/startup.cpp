@@ -1,5 +1,6 @@
 // Start-up: the creation of the main window, step by step in its fixed order.
 #include "app/dialogs.h"
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/tray_icon.h"
@@ -8,6 +9,7 @@
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
+#include "peripherals/scroll_flash.h"
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
@@ -31,6 +33,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Core_.OpenSettingsAndSwitches(args);
     if (Core_.Switches.AdvancedLog) SetUpAdvancedLog();
     for (const std::string& error : Core_.StartupErrors) ShowWarning(this, error);
+    CreateShellKeys();
     BuildMenu();
     CreateDisplay();
     WatchSecondStarts();
@@ -48,6 +51,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Core_.ReadUptimeFormatAndExclusions();
     Window_->LoadAlign();
     ReadHotkeySettings(*Settings_, Services_);
+    HotKeys_->LoadHotKeys(Services_.TrayKey, Services_.SuspendKey);
     ReadServiceSettings();
 
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
@@ -189,6 +193,7 @@ void TVistrandDisplay::ReadLateSettings() {
         Tray_->SetIconColor(show ? IconProcessorUsage : IconConnected);
     }
     ReadPeripheralSettings(*Settings_, Services_);
+    Flash_->LoadSettings();
     Window_->LoadPlacement();
 }
 

@@ -1,5 +1,6 @@
 #include "app/vistrand_display.h"
 
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/qt_event_loop.h"
@@ -10,6 +11,7 @@
 #include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
+#include "peripherals/scroll_flash.h"
 #include "net/web_publishing.h"
 #include "net/web_view.h"
 #include "platform/single_instance.h"
@@ -95,7 +97,6 @@ void TVistrandDisplay::closeEvent(QCloseEvent* event) {
 void TVistrandDisplay::contextMenuEvent(QContextMenuEvent* event) {
     // The tray icon carries the menu; without a tray host the window must offer it.
     if (Tray_ && Tray_->HasTrayHost()) return;
-    LogAdd("PopUpMenu1Popup");
     if (Tray_) {
         Tray_->OpenMenu(event->globalPos());
     } else {

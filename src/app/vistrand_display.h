@@ -23,6 +23,8 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TGlobalHotKeys;
+class TScrollLockFlash;
 class TWebView;
 class TWebPublishing;
 class TWebMenu;
@@ -60,6 +62,9 @@ public slots:
     void ExcludeProcessfromPercentage1Click();
     void Help1Click();
     void About1Click();
+    void SetIconHotKey1Click();
+    void SetSuspendHotKey1Click();
+    void Flashkeyboardlights1Click();
     void ActasServer1Click();
 
 protected:
@@ -84,6 +89,7 @@ private:
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    void CreateShellKeys(); // hotkeys and the network lamp
     // The record link: its menu, its object (a client connects at once), a stored server.
     void BuildNetworkingMenu();
     void StartNetLink();
@@ -113,6 +119,8 @@ private:
     std::unique_ptr<TDisplayLayout> Layout_;
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
+    std::unique_ptr<TGlobalHotKeys> HotKeys_;
+    std::unique_ptr<TScrollLockFlash> Flash_;
     std::unique_ptr<TMBMLink> MBMLink_;
     TPowerNotices* PowerNotices_ = nullptr; // a child of the window
     std::unique_ptr<TQtEventLoop> EventLoop_;

@@ -32,7 +32,10 @@ Config
   Bypass confirm
   Edit Startup Parameter
   &Exclude Process from Percentage
+  Flash Scroll Lock if Net is in use
   Reset to Default Settings (Requires Restart)
+  Set Icon HotKey
+  Set Suspend HotKey
   Update &Interval
   AutoSave XML
 Save SmartLog File |advdebug
