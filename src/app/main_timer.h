@@ -26,7 +26,8 @@ public:
     // once (0: it stops until a non-zero interval is set).
     void SetInterval(int ms);
     bool UserSuspended() const { return UserSuspended_; }
-    // The suspend hotkey: pause, or run again at the current interval.
+    // The suspend hotkey: a running timer pauses for the user, a stopped one runs again at
+    // the current interval.
     void ToggleUserSuspend();
     bool Running() const { return Timer1.isActive(); }
 

@@ -1,5 +1,6 @@
 #include "app/vistrand_display.h"
 
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/qt_event_loop.h"
@@ -10,7 +11,10 @@
 #include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
+#include "peripherals/scroll_flash.h"
+#include "net/web_publishing.h"
 #include "net/uptimes_client.h"
+#include "net/web_view.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 #include "update/update_check.h"
@@ -38,10 +42,12 @@ void TVistrandDisplay::Timer1Timer() {
 
 void TVistrandDisplay::GetInfo(bool force) {
     if (Core_.Switches.ClientMode) return ClientTick();
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Sampling_) Sampling_->GetInfo(force);
 }
 
 void TVistrandDisplay::RefreshScreen() {
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Layout_) Layout_->RefreshScreen();
 }
 
@@ -93,7 +99,6 @@ void TVistrandDisplay::closeEvent(QCloseEvent* event) {
 void TVistrandDisplay::contextMenuEvent(QContextMenuEvent* event) {
     // The tray icon carries the menu; without a tray host the window must offer it.
     if (Tray_ && Tray_->HasTrayHost()) return;
-    LogAdd("PopUpMenu1Popup");
     if (Tray_) {
         Tray_->OpenMenu(event->globalPos());
     } else {

@@ -26,6 +26,7 @@ MENU_LAYOUT='Layout
 Networking
   Act as &Server
   Act as Uptimes Client |!client
+  Act as Web Service/Server
 Uptime Stats |stats
   Average &Uptime
   &Longest Uptime
@@ -33,8 +34,12 @@ Config
   Bypass confirm
   Edit Startup Parameter
   &Exclude Process from Percentage
+  Flash Scroll Lock if Net is in use
   Reset to Default Settings (Requires Restart)
+  Set Icon HotKey
+  Set Suspend HotKey
   Update &Interval
+  AutoSave XML
 Internet
   Update
     Check For Update...
