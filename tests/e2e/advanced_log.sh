@@ -37,7 +37,7 @@ pass "-advdebug100 keeps the header and the latest 100 entries"
 # 2. The scripted run. A link line, a drive line, the network and a sensor, sampled twice a
 # second; the record served on a free port, to a client instance with a log of its own; the
 # web service and the XML file on a free port and in the test's folder when the walk turns
-# them on.
+# them on; the uptime report (resumed at start) and the update check go to free loopback ports.
 free_port() {
     /usr/bin/python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
@@ -48,7 +48,10 @@ prepare "$(format_value \
     "In <NAME=NetRead FORMAT=\"ALL\"> Proc <NAME=ProcUsage FORMAT=\"ALL\"> <NAME=Temp1>")" \
     "$(dword Interval 500)" "$(dword FlashKeyboardLights 0)" "$(dword X 200)" "$(dword Y 300)" \
     "$(dword ServPort "$port")" "$(dword Server 1)" "$(dword WebServicePort "$(free_port)")" \
-    "\"AutoSaveName\"=\"$TESTROOT/keltrix.xml\"" "$(dword AutoSaveInterval 1000)"
+    "\"AutoSaveName\"=\"$TESTROOT/keltrix.xml\"" "$(dword AutoSaveInterval 1000)" \
+    "\"UpdateURL\"=\"http://127.0.0.1:$(free_port)/update/update.col\"" \
+    "\"UptimesServer\"=\"127.0.0.1:$(free_port)\"" "$(dword ActUptimesClient 1)" \
+    "\"UptimesHost\"=\"0123456789abcdef0123456789abcdef\""
 rm -f "$LOG"
 start_trayer
 start_monitor -advdebug -stats -noballoon
