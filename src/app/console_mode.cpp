@@ -108,6 +108,7 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     const int interval = core.ReadInterval();
 
     TSamplingCycle cycle(*core.RawData, core.Formatters);
+    core.ApplyNetInterfaces(cycle);
     cycle.SetExclude(core.Exclude);
     if (store.ValueExists("DriveMap")) {
         const platform::TResult map = cycle.SetDriveMap(store.ReadString("DriveMap"));
