@@ -1,9 +1,11 @@
 #include "app/keltrix_main.h"
 
+#include "app/autostart.h"
 #include "app/console_mode.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
+#include "app/reference.h"
 #include "app/vistrand_display.h"
 #include "base/errors.h"
 #include "platform/paths.h"
@@ -83,6 +85,11 @@ int KeltrixMain(int argc, char** argv) {
         std::cout << "Keltrix " << KELTRIX_VERSION_TEXT << " (" << KeltrixVersion << ")\n";
         return 0;
     }
+    if (longOpts.Tags) {
+        std::cout << TagReference();
+        return 0;
+    }
+    if (longOpts.Autostart) return RunAutostart(*longOpts.Autostart, program);
 
     TEntryActions actions;
     actions.ResetSettings = ResetSettings;

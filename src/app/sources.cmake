@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Plain C++ (in keltrix_core): the switches, the shared start-up and console mode.
 set(KELTRIX_APP_CORE_SOURCES
     src/app/help_page.cpp
@@ -6,6 +7,8 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/console_output.cpp
     src/app/monitor_core.cpp
     src/app/console_mode.cpp
+    src/app/reference.cpp
+    src/app/autostart.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_PLATFORM_SOURCES
     src/platform/perf_walk.cpp
     src/platform/linux/sys_files.cpp
