@@ -19,6 +19,6 @@ set(KELTRIX_APP_SOURCES
     src/app/startup.cpp
     src/app/shutdown.cpp
     src/app/commands.cpp
-    src/app/tray_icon.cpp src/app/tray_pictures.cpp
+    src/app/tray_icon.cpp src/app/tray_pictures.cpp src/app/desktop_notifications.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

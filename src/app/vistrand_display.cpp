@@ -2,8 +2,8 @@
 
 #include "app/main_timer.h"
 #include "app/process_entry.h"
-#include "base/smartlog.h"
 #include "app/tray_icon.h"
+#include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
@@ -87,7 +87,6 @@ void TVistrandDisplay::closeEvent(QCloseEvent* event) {
 void TVistrandDisplay::contextMenuEvent(QContextMenuEvent* event) {
     // The tray icon carries the menu; without a tray host the window must offer it.
     if (Tray_ && Tray_->HasTrayHost()) return;
-    LogAdd("PopUpMenu1Popup");
     if (Tray_) {
         Tray_->OpenMenu(event->globalPos());
     } else {

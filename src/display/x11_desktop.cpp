@@ -6,6 +6,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
+#include <string>
 #include <vector>
 
 namespace keltrix::x11 {
@@ -86,6 +87,13 @@ bool DesktopIsForeground() {
 
 void Flush() {
     if (Display* display = XDisplay()) XFlush(display);
+}
+
+bool XEmbedTrayPresent() {
+    Display* display = XDisplay();
+    if (!display) return false;
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
+    return XGetSelectionOwner(display, Intern(display, name.c_str())) != None;
 }
 
 } // namespace keltrix::x11
