@@ -4,5 +4,7 @@ set(KELTRIX_BENCHMARKS
     ${CMAKE_CURRENT_LIST_DIR}/bench_apply_tags.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_sampling.cpp
     ${CMAKE_CURRENT_LIST_DIR}/minimal_reads.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bench_sensor_block.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bench_link.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_xml_settings.cpp
 )

@@ -10,10 +10,13 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_perf_walk.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_registry_file.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_feed.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_link_request.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_link_read.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_switches.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_markup.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_links.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_apply_tags.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_date_time.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_mbm_shared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_xml.cpp
 )

@@ -1,9 +1,9 @@
 // The pop-up menu and the commands of the main timer, the settings and the exclusion list.
 #include "app/dialogs.h"
-#include "base/errors.h"
 #include "app/main_timer.h"
-#include "base/smartlog.h"
 #include "app/vistrand_display.h"
+#include "base/errors.h"
+#include "base/smartlog.h"
 #include "display/layout_text.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
@@ -30,6 +30,8 @@ template <class F> auto TVistrandDisplay::Prompt(F&& body) {
 
 void TVistrandDisplay::BuildMenu() {
     Layout1 = PopupMenu1.addMenu("Layout");
+    Networking1 = PopupMenu1.addMenu("Networking");
+    BuildNetworkingMenu();
     QMenu* stats = PopupMenu1.addMenu("Uptime Stats");
     UptimeStats1 = stats->menuAction();
     UptimeStats1->setVisible(Core_.Switches.ShowStats);

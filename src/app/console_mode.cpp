@@ -1,8 +1,10 @@
 #include "app/console_mode.h"
 
+#include "app/console_client.h"
 #include "app/console_output.h"
-#include "base/errors.h"
+#include "app/console_sensors.h"
 #include "app/monitor_core.h"
+#include "base/errors.h"
 #include "measure/sampling_cycle.h"
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
@@ -93,18 +95,10 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     TMonitorCore core(store);
     core.OpenSettingsAndSwitches(args);
     for (const std::string& e : core.StartupErrors) std::cerr << "keltrix: " << e << "\n";
-    if (core.Switches.ClientMode) {
-        std::cerr << "keltrix: console mode shows this machine only; start the window to "
-                     "watch a server\n";
-        return 2;
-    }
+    if (core.Switches.ClientMode) return RunConsoleClient(core, options);
     core.ReadUptimeFormatAndExclusions();
     core.CreateRecordAndFormatters();
-    if (options.Format) {
-        core.FormatString = *options.Format;
-    } else {
-        core.ReadFormatString();
-    }
+    core.UseTextFormat(options.Format);
     const int interval = core.ReadInterval();
 
     TSamplingCycle cycle(*core.RawData, core.Formatters);
@@ -136,14 +130,13 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
         failed = true;
     };
 
-    for (auto& f : core.Formatters) f->DecideIfActive(core.FormatString);
-    for (auto& f : core.Formatters) f->Alignment = 0;
-
+    TConsoleSensorLink sensors(cycle);
     const int signals = platform::WatchExitSignals();
     cycle.GetInfo(true);
     while (!failed && !(options.Refreshes && refreshes >= *options.Refreshes)) {
         // An interval of 0 pauses updating: the first frame stays until interrupted.
         if (WaitForExitSignal(signals, interval > 0 ? interval : -1)) break;
+        sensors.RunPosted();
         cycle.GetInfo(false);
     }
     return failed ? 1 : 0;

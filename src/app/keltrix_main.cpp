@@ -2,12 +2,15 @@
 
 #include "app/autostart.h"
 #include "app/console_mode.h"
+#include "app/headless_mode.h"
 #include "app/help_page.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
 #include "app/reference.h"
+#include "app/server_options.h"
 #include "app/vistrand_display.h"
 #include "base/errors.h"
+#include "display/app_icon.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
@@ -71,6 +74,17 @@ int KeltrixMain(int argc, char** argv) {
         std::cerr << program << ": " << consoleError << "\n";
         return 2;
     }
+    TServerOptions server;
+    if (!TakeServerOptions(args, server, consoleError)) {
+        std::cerr << program << ": " << consoleError << "\n";
+        return 2;
+    }
+    if (server.Headless && console.Enabled) {
+        std::cerr << program << ": --headless and --console exclude each other\n";
+        return 2;
+    }
+    // Storing the server's values is a command of its own unless --headless runs with them.
+    const bool storeOnly = server.StoresAnything() && !server.Headless;
     const TLongOptions longOpts = TakeLongOptions(args);
     if (!longOpts.Unknown.empty()) {
         std::cerr << program << ": unknown option " << longOpts.Unknown.front() << "\n"
@@ -95,8 +109,10 @@ int KeltrixMain(int argc, char** argv) {
     actions.ResetSettings = ResetSettings;
     actions.ShowHelpPage = ShowHelpPage;
     // Console mode has no window or tray to guard: status bars may run it beside the window.
-    actions.AcquireMutex = [&console] {
-        return console.Enabled || platform::AcquireNamedMutex(MutexName);
+    // Nor has the headless server, which may serve beside a desktop instance.
+    actions.AcquireMutex = [&] {
+        return console.Enabled || server.Headless || storeOnly ||
+               platform::AcquireNamedMutex(MutexName);
     };
     actions.SignalRunningInstance = [] { platform::TNamedEvent::Set(EventName); };
     TEntryOutcome outcome;
@@ -107,6 +123,18 @@ int KeltrixMain(int argc, char** argv) {
         return 1;
     }
     if (outcome.HelpShown || !outcome.RunAllowed) return 0;
+    if (server.StoresAnything()) {
+        try {
+            TRegistryStore store(platform::SettingsFile());
+            const std::string told = StoreServerOptions(store, server);
+            if (storeOnly) std::cout << program << ": " << told << "\n";
+        } catch (const std::exception& e) {
+            std::cerr << program << ": " << e.what() << "\n";
+            return 1;
+        }
+        if (storeOnly) return 0;
+    }
+    if (server.Headless) return RunHeadlessMode(args);
     if (!console.Enabled && NoDisplayAvailable()) {
         std::cerr << program << ": no display to open; running in console mode\n";
         console.Enabled = true;
@@ -119,6 +147,7 @@ int KeltrixMain(int argc, char** argv) {
     TKeltrixApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName("keltrix");
     QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+    QApplication::setWindowIcon(KeltrixIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
     auto store = std::make_unique<TRegistryStore>(platform::SettingsFile());

@@ -68,6 +68,16 @@ void TMonitorCore::ReadFormatString() {
     }
 }
 
+void TMonitorCore::UseTextFormat(const std::optional<std::string>& format) {
+    if (format) {
+        FormatString = *format;
+    } else {
+        ReadFormatString();
+    }
+    for (auto& f : Formatters) f->DecideIfActive(FormatString);
+    for (auto& f : Formatters) f->Alignment = 0;
+}
+
 int TMonitorCore::ReadInterval() {
     if (Settings.ValueExists("Interval")) return Settings.ReadInteger("Interval");
     return Switches.ClientMode ? 2000 : 1000;

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ public:
     void CreateRecordAndFormatters();
     // FormatString, or the default one written on a first start.
     void ReadFormatString();
+    // A terminal's format: the one given for this run, else the stored one; the formatters
+    // told what it uses, all aligned left.
+    void UseTextFormat(const std::optional<std::string>& format);
     // Interval, or the default of the mode.
     int ReadInterval();
 
@@ -48,6 +52,7 @@ public:
     TStartupSwitches Switches;
     std::unique_ptr<TRawDataShell> RawData;
     TFormatterList Formatters;
+    // Console mode keeps it here; the window hands it to its display layout at start-up.
     std::string FormatString;
     std::string UptimeFormat = "*d* days, *H* hrs, *M* mins, *S* secs";
     std::string Exclude;

@@ -221,6 +221,11 @@ const std::vector<TReferenceRow>& CommandLineSwitches() {
         {"-loadkcfg(FILE)", "load the config set FILE at the end of the start (or -usekcfg)"},
         {"--console[=N]", "no window: print the lines after each refresh (N refreshes, then exit)"},
         {"--format=TEXT", "use TEXT as the format string of this run (\\n breaks lines)"},
+        {"--headless", "no window, no output: sample everything and serve it"},
+        {"--server[=PORT]", "store: serve the measurements over TCP (port 6130)"},
+        {"--no-server", "store: do not serve"},
+        {"--password=TEXT", "store: the password that enciphers what is served"},
+        {"--no-password", "store: serve in clear"},
         {"--tags", "print the reference of tags, markup codes and links, and exit"},
         {"--autostart=on|off", "start at login, or no longer "
                                "($XDG_CONFIG_HOME/autostart/keltrix.desktop)"},

@@ -1,8 +1,8 @@
 // The orderly exit: what is saved, what is released, in its fixed order.
 #include "app/main_timer.h"
-#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "base/smartlog.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "settings/registry_store.h"
@@ -36,6 +36,7 @@ void TVistrandDisplay::Exit1Click() {
     // From here on nothing may stop the exit.
     try {
         Timer_->Suspend();
+        CloseNetLink();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {
             const std::string key =
@@ -52,6 +53,7 @@ void TVistrandDisplay::Exit1Click() {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "keltrix: during exit: %s\n", e.what());
     }
+    StopSensorLink();
     Sampling_.reset();
     // Queued: the exit may come from start-up, before the message loop runs.
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);

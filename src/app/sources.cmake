@@ -7,6 +7,10 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/console_output.cpp
     src/app/monitor_core.cpp
     src/app/console_mode.cpp
+    src/app/console_sensors.cpp
+    src/app/console_client.cpp
+    src/app/headless_mode.cpp
+    src/app/server_options.cpp
     src/app/reference.cpp
     src/app/autostart.cpp
 )
@@ -19,6 +23,9 @@ set(KELTRIX_APP_SOURCES
     src/app/startup.cpp
     src/app/shutdown.cpp
     src/app/commands.cpp
+    src/app/tray_icon.cpp src/app/tray_pictures.cpp
+    src/app/sensor_link.cpp src/app/power_notices.cpp
+    src/app/qt_event_loop.cpp src/app/net_commands.cpp
     src/app/tray_icon.cpp src/app/tray_pictures.cpp src/app/desktop_notifications.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

@@ -2,9 +2,9 @@
 #include "app/dialogs.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
-#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
@@ -36,6 +36,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     WatchSecondStarts();
     Core_.CreateRecordAndFormatters();
     Core_.RawData->OnData = [this](TRawDataShell&) { RefreshScreen(); };
+    StartNetLink();
     CreateTrayIcon();
     Core_.OpenClientKey();
 
@@ -52,7 +53,9 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
     Core_.ReadFormatString();
     ReadLateSettings();
-    Layout_->SetFromString(Core_.FormatString);
+    // From here on the layout owns the current format string.
+    Layout_->SetFormatString(std::move(Core_.FormatString));
+    Layout_->ApplyFormatString();
     if (Exiting_) return; // the first sample failed and ended the program
     Window_->LoadSize();
     ReadUpdateSettings(*Settings_, Services_);
@@ -134,6 +137,7 @@ void TVistrandDisplay::ReadServiceSettings() {
     if (Settings_->ValueExists("OfNoConfirm")) Bypass_ = Settings_->ReadBool("OfNoConfirm");
     Bypassconfirm1->setChecked(Bypass_);
     ReadServerSettings(*Settings_, Services_);
+    StartStoredServer();
 }
 
 void TVistrandDisplay::CreateSamplingCycle() {
@@ -152,6 +156,7 @@ void TVistrandDisplay::CreateSamplingCycle() {
                                   const std::vector<std::string>& report) {
         SamplingFailed(cls, msg, report);
     };
+    CreateSensorLink();
 }
 
 void TVistrandDisplay::CreateTrayIcon() {

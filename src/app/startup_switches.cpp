@@ -42,7 +42,8 @@ void ApplyField(TStartupSwitches& sw, const std::string& field) {
     if (Begins(f, "-p") && !ReadInt(std::string_view(f).substr(2), sw.ClientPort))
         sw.ClientPort = 6130;
     if (Begins(f, "-i")) sw.ClientHost = f.substr(2);
-    if (Begins(f, "-d")) sw.ClientPassword = f.substr(2);
+    // The password keeps its letters: the key is made from its exact bytes.
+    if (Begins(f, "-d")) sw.ClientPassword = field.substr(2);
     if (Begins(f, "-h")) sw.HideTrayIcon = true;
     if (Begins(f, "-l")) ++sw.LockToggles;
     if (Begins(f, "-debug")) {

@@ -2,11 +2,14 @@
 
 #include "app/main_timer.h"
 #include "app/process_entry.h"
+#include "app/qt_event_loop.h"
 #include "app/tray_icon.h"
 #include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
+#include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
+#include "net/link.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 
@@ -32,6 +35,7 @@ void TVistrandDisplay::Timer1Timer() {
 }
 
 void TVistrandDisplay::GetInfo(bool force) {
+    if (Core_.Switches.ClientMode) return ClientTick();
     if (Sampling_) Sampling_->GetInfo(force);
 }
 

@@ -23,6 +23,10 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TMBMLink;
+class TPowerNotices;
+class TNetLink;
+class TQtEventLoop;
 namespace platform {
 class TNamedEvent;
 }
@@ -53,6 +57,7 @@ public slots:
     void ExcludeProcessfromPercentage1Click();
     void Help1Click();
     void About1Click();
+    void ActasServer1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,12 +70,21 @@ private:
     void CreateDisplay();
     void ReadServiceSettings();
     void CreateSamplingCycle();
+    void CreateSensorLink();
+    void PowerMsg(int event);
+    void StopSensorLink();
     void ReadLateSettings();
     void CreateTrayIcon();
     void StartMainTimer();
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    // The record link: its menu, its object (a client connects at once), a stored server.
+    void BuildNetworkingMenu();
+    void StartNetLink();
+    void StartStoredServer();
+    void ClientTick(); // in client mode, in place of a sample
+    void CloseNetLink();
 
     void BuildMenu();
     static bool HelpFileExists();
@@ -94,6 +108,10 @@ private:
     std::unique_ptr<TDisplayLayout> Layout_;
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
+    std::unique_ptr<TMBMLink> MBMLink_;
+    TPowerNotices* PowerNotices_ = nullptr; // a child of the window
+    std::unique_ptr<TQtEventLoop> EventLoop_;
+    std::unique_ptr<TNetLink> Link_; // watches descriptors of EventLoop_: released first
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
@@ -101,6 +119,8 @@ private:
 
     QMenu PopupMenu1;
     QMenu* Layout1 = nullptr;
+    QMenu* Networking1 = nullptr;
+    QAction* ActasServer1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;
     QAction* Bypassconfirm1 = nullptr;

@@ -1,8 +1,10 @@
 #include "display/display_layout.h"
 
 #include "base/smartlog.h"
+#include "display/drag_handle.h"
 #include "display/links.h"
 #include "display/qab_label.h"
+#include "display/window_place.h"
 #include "platform/drives.h"
 #include "platform/shell.h"
 #include "settings/registry_store.h"
@@ -50,7 +52,9 @@ TDesktopGeometry ScreenDesktopGeometry() {
 TDisplayLayout::TDisplayLayout(QWidget* window, TFormatterList& formatters,
                                TRegistryStore& settings, TDisplayLayoutHooks hooks)
     : Window_(window), Formatters_(formatters), Settings_(settings), Hooks_(std::move(hooks)),
-      DesktopGeometry_(ScreenDesktopGeometry) {}
+      DesktopGeometry_(ScreenDesktopGeometry), Place_(std::make_unique<TWindowPlace>(window)) {
+    Place_->BeforeRestore = [this] { AdjustToScreen(); };
+}
 
 // The labels are the window's children and go with it; their clicks must not reach us.
 TDisplayLayout::~TDisplayLayout() {
@@ -60,6 +64,10 @@ TDisplayLayout::~TDisplayLayout() {
 
 void TDisplayLayout::SetDesktopGeometry(std::function<TDesktopGeometry()> geometry) {
     DesktopGeometry_ = std::move(geometry);
+}
+
+void TDisplayLayout::SetDragHandle(TDragHandle* handle) {
+    DragHandle_ = handle;
 }
 
 void TDisplayLayout::SetFontColor(TColor color) {
@@ -106,6 +114,8 @@ void TDisplayLayout::SetFromString(const std::string& formatString) {
             Labels_.push_back(label);
             label->show();
         }
+        // New labels lie on top: a shown handle goes back over them.
+        if (DragHandle_) DragHandle_->Restack();
         for (auto& formatter : Formatters_) formatter->DecideIfActive(formatString);
     } catch (...) {
         Call(Hooks_.Resume);
@@ -148,17 +158,19 @@ void TDisplayLayout::RefreshScreen() {
 void TDisplayLayout::AdjustToScreen() {
     if (!ScreenAdjust.Enabled || !DesktopGeometry_) return;
     const TDesktopGeometry desktop = DesktopGeometry_();
-    const TWindowRect before{Window_->x(), Window_->y(), Window_->width(), Window_->height()};
+    // The place, not where a window manager may have pulled part of the window to.
+    const QPoint place = Place_->Position();
+    const TWindowRect before{place.x(), place.y(), Window_->width(), Window_->height()};
     const TWindowRect after =
         AdjustToDesktop(ScreenAdjust, before, {desktop.Virtual.width(), desktop.Virtual.height()},
                         {desktop.WorkArea.width(), desktop.WorkArea.height()});
     if (after == before) return;
-    Window_->move(after.Left, after.Top);
+    Place_->MoveTo({after.Left, after.Top});
     if (RightEdge_) RightEdge_ = RightEdge();
 }
 
 int TDisplayLayout::RightEdge() const {
-    return Window_->x() + Window_->width();
+    return Place_->Position().x() + Window_->width();
 }
 
 void TDisplayLayout::SetSize() {
@@ -174,7 +186,7 @@ void TDisplayLayout::SetSize() {
     }
     if (!AutoSize) return;
     Window_->resize(widest + 2, y);
-    if (Alignment_ == 1) Window_->move(right - Window_->width(), Window_->y());
+    if (Alignment_ == 1) Place_->MoveTo({right - Window_->width(), Place_->Position().y()});
 }
 
 void TDisplayLayout::SetAlgn(TFmtLabel* label) {

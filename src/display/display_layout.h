@@ -12,14 +12,17 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace keltrix {
 
+class TDragHandle;
 class TFmtLabel;
 class TRegistryStore;
+class TWindowPlace;
 
 // What the main window does for the layout.
 struct TDisplayLayoutHooks {
@@ -53,10 +56,14 @@ public:
     TDisplayLayout(const TDisplayLayout&) = delete;
     TDisplayLayout& operator=(const TDisplayLayout&) = delete;
 
-    // Rebuilds the labels and the link table and renders at once. Does not store the string.
+    // Rebuilds the labels and the link table and renders at once. Does not store the string,
+    // nor make it the current one (the format editor's Preview shows a string it may drop).
     void SetFromString(const std::string& formatString);
     // Makes it the current format string and writes "FormatString".
     void SaveString(const std::string& formatString);
+    // Shows the current format string again: after start-up has handed it over, after an
+    // alignment change, a config set or the format editor's Apply.
+    void ApplyFormatString() { SetFromString(FormatString_); }
     // Renders every label from the sample record; the end of every sampling cycle.
     void RefreshScreen();
     // Stacks the labels from top 2 at the first label's pitch and, while auto-sizing, sizes
@@ -67,7 +74,8 @@ public:
     void FollowLink(TFmtLabel* label);
     void LaunchExplorer(TFmtLabel* label);
 
-    // The current format string (start-up sets it from the settings without storing it).
+    // The current format string: the layout is its one owner for the window's whole run.
+    // Start-up hands over the stored one without writing it again.
     const std::string& FormatString() const { return FormatString_; }
     void SetFormatString(std::string formatString) { FormatString_ = std::move(formatString); }
 
@@ -84,8 +92,12 @@ public:
     TColor FontColor() const { return FontColor_; }
     void SetFontColor(TColor color);
 
+    // Where the window is meant to be: what the screen adjustment starts from and the exit
+    // stores; moves of the window system that nobody asked for are undone.
+    TWindowPlace& Place() { return *Place_; }
+
     // The dragging handle follows the alignment (TWindowBehaviour gives it).
-    void SetDragHandle(QWidget* handle) { DragHandle_ = handle; }
+    void SetDragHandle(TDragHandle* handle);
 
     const std::vector<TFmtLabel*>& Labels() const { return Labels_; }
     // label name § link text § parameter, one per link line.
@@ -109,13 +121,14 @@ private:
     TRegistryStore& Settings_;
     TDisplayLayoutHooks Hooks_;
     std::function<TDesktopGeometry()> DesktopGeometry_;
+    std::unique_ptr<TWindowPlace> Place_;
     std::string FormatString_;
     std::vector<TFmtLabel*> Labels_;
     std::vector<std::string> LinkTable_;
     std::vector<std::string> Captions_;
     int Alignment_ = 0;
     TColor FontColor_ = clWindowText;
-    QPointer<QWidget> DragHandle_;
+    QPointer<TDragHandle> DragHandle_;
     // The right edge before new captions widened the window (labels widen it as they take
     // their text, keeping the left edge): the edge a right-aligned window keeps.
     std::optional<int> RightEdge_;

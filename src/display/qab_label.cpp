@@ -161,6 +161,8 @@ void TQabColorLabel::DrawRun(QPainter& painter, const TLaidRun& run, int x, int 
     const QFontMetrics metrics(run.Font, this);
     // An opaque run covers its cell, overdrawing whatever an earlier run left there.
     if (background) painter.fillRect(x, y, run.Run.Width, metrics.height(), *background);
+    // Drawn in the font it was measured with: the run's style, not the label's.
+    painter.setFont(run.Font);
     painter.setPen(color);
     painter.drawText(QPoint(x, y + metrics.ascent()), run.Text);
 }

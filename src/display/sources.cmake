@@ -16,4 +16,9 @@ set(KELTRIX_DISPLAY_SOURCES
     src/display/window_behaviour.cpp
     src/display/window_appearance.cpp
     src/display/window_zorder.cpp
+    src/display/window_shape.cpp
+    src/display/window_place.cpp
+    src/display/app_icon.cpp
+    src/display/drag_handle.cpp
+    src/resources/keltrix_icon.qrc
 )

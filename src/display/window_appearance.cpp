@@ -10,7 +10,6 @@
 #include "settings/registry_store.h"
 
 #include <QAction>
-#include <QBitmap>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
@@ -141,37 +140,13 @@ void TWindowBehaviour::Transperant1Click() {
 void TWindowBehaviour::SetTrans() {
     LogAdd("SetTrans");
     if (Transperant1->isChecked()) {
-        UpdateMask();
+        UpdateShape();
         Window_->setWindowOpacity(Alpha_ < 255 ? Alpha_ / 255.0 : 1.0);
     } else {
-        MaskPending_ = false;
-        Window_->clearMask();
+        ClearShape();
         Window_->setWindowOpacity(1.0);
     }
     x11::Flush();
-}
-
-void TWindowBehaviour::ScheduleMask() {
-    if (Rendering_ || MaskPending_ || !Transperant1->isChecked()) return;
-    MaskPending_ = true;
-    QTimer::singleShot(0, this, [this] { UpdateMask(); });
-}
-
-void TWindowBehaviour::UpdateMask() {
-    MaskPending_ = false;
-    if (!Transperant1->isChecked() || Window_->size().isEmpty()) return;
-    QImage image(Window_->size(), QImage::Format_RGB32);
-    image.fill(Window_->palette().color(QPalette::Window));
-    Rendering_ = true;
-    // What the window would show without the mask: text that grew must become visible.
-    Window_->render(&image, QPoint(), QRegion(),
-                    QWidget::DrawWindowBackground | QWidget::DrawChildren | QWidget::IgnoreMask);
-    Rendering_ = false;
-    const QRgb key = Window_->palette().color(QPalette::Window).rgb();
-    QRegion visible(QBitmap::fromImage(image.createMaskFromColor(key, Qt::MaskInColor)));
-    // An empty mask would mean "no mask": a window of nothing but the key shows nothing.
-    if (visible.isEmpty()) visible = QRegion(-1, -1, 1, 1);
-    if (visible != Window_->mask()) Window_->setMask(visible);
 }
 
 void TWindowBehaviour::SetBackDone() {

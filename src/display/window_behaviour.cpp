@@ -6,16 +6,15 @@
 
 #include "base/smartlog.h"
 #include "display/display_layout.h"
+#include "display/drag_handle.h"
 #include "display/layout_text.h"
 #include "display/qab_label.h"
+#include "display/window_place.h"
 #include "settings/registry_store.h"
 
 #include <QAction>
 #include <QActionGroup>
-#include <QApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QPainter>
 #include <QWidget>
 
 #include <algorithm>
@@ -38,10 +37,9 @@ TWindowBehaviour::TWindowBehaviour(QWidget* window, TDisplayLayout& layout,
     Window_->setFont(ToQFont(Font_));
     Layout_.SetFontColor(Font_.Color);
 
-    Handle_ = new QLabel(Window_);
+    Handle_ = new TDragHandle(Window_);
     Handle_->setObjectName(QStringLiteral("DragHandle"));
     Handle_->setGeometry(0, 0, HandleSize, HandleSize);
-    Handle_->setScaledContents(true);
     Handle_->show();
     SetDragImage();
     Layout_.SetDragHandle(Handle_);
@@ -141,7 +139,7 @@ void TWindowBehaviour::Center1Click(int tag) {
     // SIZE padding moves to the other side only when the tags are rendered again.
     for (auto& formatter : Layout_.Formatters())
         formatter->Alignment = static_cast<std::uint8_t>(tag);
-    Layout_.SetFromString(Layout_.FormatString());
+    Layout_.ApplyFormatString();
 }
 
 void TWindowBehaviour::LockPosition1Click() {
@@ -161,21 +159,7 @@ void TWindowBehaviour::ShowDraggingHandle1Click() {
 
 void TWindowBehaviour::SetDragImage() {
     LogAdd("SetDragImage");
-    if (ShowDraggingHandle1->isChecked()) {
-        QIcon icon = QApplication::windowIcon();
-        if (icon.isNull()) icon = Window_->windowIcon();
-        QPixmap picture(HandleSize, HandleSize);
-        picture.fill(Qt::transparent);
-        QPainter painter(&picture);
-        icon.paint(&painter, picture.rect());
-        painter.end();
-        Handle_->setAutoFillBackground(false);
-        Handle_->setPixmap(picture);
-    } else {
-        // The window colour, whatever it becomes later.
-        Handle_->clear();
-        Handle_->setAutoFillBackground(true);
-    }
+    Handle_->SetShown(ShowDraggingHandle1->isChecked());
 }
 
 void TWindowBehaviour::PlaceHandle() {
@@ -261,7 +245,7 @@ void TWindowBehaviour::LoadFont() {
 }
 
 void TWindowBehaviour::LoadPosition(bool writeMissing) {
-    QPoint position = Window_->pos();
+    QPoint position = Layout_.Place().Position();
     if (Settings_.ValueExists("X"))
         position.setX(Settings_.ReadInteger("X"));
     else if (writeMissing)
@@ -270,7 +254,7 @@ void TWindowBehaviour::LoadPosition(bool writeMissing) {
         position.setY(Settings_.ReadInteger("Y"));
     else if (writeMissing)
         Settings_.WriteInteger("Y", position.y());
-    Window_->move(position);
+    Layout_.Place().MoveTo(position);
 }
 
 void TWindowBehaviour::LoadAlign() {
@@ -309,8 +293,8 @@ void TWindowBehaviour::SaveToReg() {
     Settings_.WriteInteger("Alpha", Alpha_);
     Settings_.WriteBool("PinToDesktop", PinToDesktop1->isChecked());
     Settings_.WriteBool("Trans", Transperant1->isChecked());
-    Settings_.WriteInteger("X", Window_->x());
-    Settings_.WriteInteger("Y", Window_->y());
+    Settings_.WriteInteger("X", Layout_.Place().Position().x());
+    Settings_.WriteInteger("Y", Layout_.Place().Position().y());
     Settings_.WriteBool("LockForm", LockPosition1->isChecked());
     Settings_.WriteInteger("H", Window_->height());
     Settings_.WriteInteger("W", Window_->width());
@@ -324,8 +308,8 @@ void TWindowBehaviour::SaveSizeAndPosition() {
         Settings_.WriteInteger("W", Window_->width());
         Settings_.WriteInteger("H", Window_->height());
     }
-    Settings_.WriteInteger("X", Window_->x());
-    Settings_.WriteInteger("Y", Window_->y());
+    Settings_.WriteInteger("X", Layout_.Place().Position().x());
+    Settings_.WriteInteger("Y", Layout_.Place().Position().y());
 }
 
 } // namespace keltrix

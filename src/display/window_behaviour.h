@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
+#include <QRegion>
 
 #include <cstdint>
 #include <functional>
@@ -19,7 +20,6 @@
 
 class QAction;
 class QActionGroup;
-class QLabel;
 class QMenu;
 class QMouseEvent;
 class QWidget;
@@ -27,6 +27,7 @@ class QWidget;
 namespace keltrix {
 
 class TDisplayLayout;
+class TDragHandle;
 class TRegistryStore;
 
 struct TWindowBehaviourHooks {
@@ -133,7 +134,9 @@ public:
     bool UseWindowing = false;
     // False while one of the window's prompts is open; holds off the pinning.
     bool NoDialogOpen() const { return DialogDepth_ == 0; }
-    QLabel* DragHandle() const { return Handle_; }
+    TDragHandle* DragHandle() const { return Handle_; }
+    // While transparent: the window's pixels that are not the window colour, in device pixels.
+    const QRegion& KeyShape() const { return Shape_; }
 
     // Holds off the pinning and pauses the main timer while a prompt is open; prompts opened
     // from prompts (the colour question of Setfont) share the outer hold.
@@ -163,8 +166,13 @@ private:
     bool IsCaption(QPoint windowPos) const;
     bool MousePress(QWidget* widget, QMouseEvent* event);
     void PaintBackground();
-    void ScheduleMask();
-    void UpdateMask();
+    // The colour key (window_shape.cpp).
+    QRegion ComputeShape();
+    void ApplyShape(const QRegion& shape);
+    void UpdateShape();
+    void ScheduleShape();
+    void ClearShape();
+    bool RepaintWithShape(QEvent* updateRequest);
     void ShowImageFailure(const std::string& fileName, const std::string& why);
 
     QWidget* Window_;
@@ -173,7 +181,7 @@ private:
     TWindowBehaviourHooks Hooks_;
     TPrompts Prompts_;
     QActionGroup* AlignGroup_ = nullptr;
-    QLabel* Handle_ = nullptr;
+    TDragHandle* Handle_ = nullptr;
 
     TColor WindowColor_ = clWhite;
     TFontSettings Font_;
@@ -188,7 +196,10 @@ private:
     TBackgroundImage Background_;
     bool ShowPicture_ = false;
     std::string ReportedImage_;
-    bool MaskPending_ = false;
+    // The shape the window has, in device pixels; empty while not transparent.
+    QRegion Shape_;
+    WId ShapedWindow_ = 0; // the native window that has it
+    bool ShapePending_ = false;
     bool Rendering_ = false;
 };
 

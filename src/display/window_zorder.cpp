@@ -4,12 +4,13 @@
 #include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
+#include "display/window_place.h"
 #include "display/x11_desktop.h"
 #include "settings/registry_store.h"
 
+#include "display/drag_handle.h"
 #include <QAction>
 #include <QChildEvent>
-#include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWidget>
@@ -87,7 +88,10 @@ bool TWindowBehaviour::MousePress(QWidget* widget, QMouseEvent* event) {
     if (!widget || event->button() != Qt::LeftButton) return false;
     const QPoint local = event->position().toPoint();
     if (!IsCaption(widget == Window_ ? local : widget->mapTo(Window_, local))) return false;
-    if (QWindow* window = Window_->windowHandle(); window && window->startSystemMove()) return true;
+    if (QWindow* window = Window_->windowHandle(); window && window->startSystemMove()) {
+        Layout_.Place().UserMoveStarted();
+        return true;
+    }
     // No window manager to move it: the window follows the mouse until the release.
     Dragging_ = true;
     DragFrom_ = event->globalPosition().toPoint();
@@ -103,7 +107,10 @@ bool TWindowBehaviour::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::Paint:
         // Also while rendering for the mask: the picture decides which pixels are the key.
         if (watched == Window_) PaintBackground();
-        ScheduleMask();
+        ScheduleShape();
+        break;
+    case QEvent::UpdateRequest:
+        if (watched == Window_) return RepaintWithShape(event);
         break;
     case QEvent::Resize:
         if (watched == Window_) PlaceHandle();
@@ -112,8 +119,10 @@ bool TWindowBehaviour::eventFilter(QObject* watched, QEvent* event) {
         if (watched == Window_ && UseWindowing && ShowPicture_) Window_->update();
         break;
     case QEvent::Show:
-        // Mapped only after this event: ask once the window exists on the screen.
-        if (watched == Window_) QTimer::singleShot(0, this, [this] { HideTaskbarButton(); });
+        if (watched != Window_) break;
+        // Mapped only after this event: cut before it shows, ask once it is on the screen.
+        if (Transperant1->isChecked()) UpdateShape();
+        QTimer::singleShot(0, this, [this] { HideTaskbarButton(); });
         break;
     case QEvent::MouseButtonPress:
         return MousePress(static_cast<QWidget*>(watched), static_cast<QMouseEvent*>(event));

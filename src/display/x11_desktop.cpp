@@ -5,7 +5,10 @@
 // After Qt: Xlib defines Status, Bool, KeyPress and friends as macros.
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/shape.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -41,13 +44,69 @@ std::vector<unsigned long> ReadProperty(Display* display, Window window, Atom pr
     return items;
 }
 
+bool HasShapes(Display* display) {
+    int eventBase = 0, errorBase = 0;
+    return XShapeQueryExtension(display, &eventBase, &errorBase);
+}
+
 bool Contains(const std::vector<unsigned long>& items, Atom atom) {
     for (unsigned long item : items)
         if (item == atom) return true;
     return false;
 }
 
+std::string Title(Display* display, Window window) {
+    Atom actualType = None;
+    int format = 0;
+    unsigned long count = 0, remaining = 0;
+    unsigned char* data = nullptr;
+    std::string title;
+    if (XGetWindowProperty(display, window, Intern(display, "_NET_WM_NAME"), 0, 256, False,
+                           Intern(display, "UTF8_STRING"), &actualType, &format, &count, &remaining,
+                           &data) == Success &&
+        data && format == 8)
+        title.assign(reinterpret_cast<const char*>(data), count);
+    if (data) XFree(data);
+    if (!title.empty()) return title;
+    char* name = nullptr;
+    if (XFetchName(display, window, &name) && name) {
+        title = name;
+        XFree(name);
+    }
+    return title;
+}
+
+bool IsWindowOf(Display* display, Window window, const char* className, const char* title) {
+    XClassHint hint{};
+    if (!XGetClassHint(display, window, &hint)) return false;
+    const bool sameClass = hint.res_class && std::strcmp(hint.res_class, className) == 0;
+    if (hint.res_name) XFree(hint.res_name);
+    if (hint.res_class) XFree(hint.res_class);
+    return sameClass && Title(display, window) == title;
+}
+
+// Top-level windows are children of the root, or of the frames a window manager puts
+// around them.
+bool FindBelow(Display* display, Window parent, int depth, const char* className,
+               const char* title) {
+    Window root = None, up = None;
+    Window* children = nullptr;
+    unsigned int count = 0;
+    if (!XQueryTree(display, parent, &root, &up, &children, &count)) return false;
+    bool found = false;
+    for (unsigned int i = 0; i < count && !found; ++i)
+        found = IsWindowOf(display, children[i], className, title) ||
+                (depth > 1 && FindBelow(display, children[i], depth - 1, className, title));
+    if (children) XFree(children);
+    return found;
+}
+
 } // namespace
+
+bool WindowExists(const char* className, const char* title) {
+    Display* display = XDisplay();
+    return display && FindBelow(display, DefaultRootWindow(display), 2, className, title);
+}
 
 bool SkipTaskbar(WId window) {
     Display* display = XDisplay();
@@ -83,6 +142,42 @@ bool DesktopIsForeground() {
     const auto types = ReadProperty(display, static_cast<Window>(active.front()),
                                     Intern(display, "_NET_WM_WINDOW_TYPE"), XA_ATOM);
     return Contains(types, Intern(display, "_NET_WM_WINDOW_TYPE_DESKTOP"));
+}
+
+bool SetShape(WId window, const QRegion& devicePixels) {
+    Display* display = XDisplay();
+    if (!display || window == 0 || !HasShapes(display)) return false;
+    std::vector<XRectangle> rects;
+    rects.reserve(static_cast<std::size_t>(devicePixels.rectCount()));
+    for (const QRect& r : devicePixels)
+        rects.push_back({static_cast<short>(r.x()), static_cast<short>(r.y()),
+                         static_cast<unsigned short>(r.width()),
+                         static_cast<unsigned short>(r.height())});
+    // No rectangles is a window that shows nothing, which is what an empty region means.
+    XShapeCombineRectangles(display, static_cast<Window>(window), ShapeBounding, 0, 0, rects.data(),
+                            static_cast<int>(rects.size()), ShapeSet, Unsorted);
+    XFlush(display);
+    return true;
+}
+
+bool ClearShape(WId window) {
+    Display* display = XDisplay();
+    if (!display || window == 0 || !HasShapes(display)) return false;
+    XShapeCombineMask(display, static_cast<Window>(window), ShapeBounding, 0, 0, None, ShapeSet);
+    XFlush(display);
+    return true;
+}
+
+bool PointerButtonsDown() {
+    Display* display = XDisplay();
+    if (!display) return false;
+    Window root = None, child = None;
+    int rootX = 0, rootY = 0, x = 0, y = 0;
+    unsigned int mask = 0;
+    if (!XQueryPointer(display, DefaultRootWindow(display), &root, &child, &rootX, &rootY, &x, &y,
+                       &mask))
+        return false;
+    return mask & (Button1Mask | Button2Mask | Button3Mask);
 }
 
 void Flush() {

@@ -25,7 +25,7 @@ template struct TShortString<4>;
 
 TRawDataShell::TRawDataShell() = default;
 
-void TRawDataShell::Feed(const std::uint8_t* bytes, std::size_t count) {
+void TRawDataShell::Feed(const std::uint8_t* bytes, std::size_t count, bool resynchronise) {
     // Where the record being collected began in this read; npos when in an earlier read.
     constexpr std::size_t Earlier = static_cast<std::size_t>(-1);
     std::size_t began = Collected_ == 0 ? 0 : Earlier;
@@ -44,6 +44,7 @@ void TRawDataShell::Feed(const std::uint8_t* bytes, std::size_t count) {
             if (OnData) OnData(*this);
             continue;
         }
+        if (!resynchronise) continue;
         // Resynchronise on the next marker byte; the search always moves forward, so this ends.
         const std::size_t from = began == Earlier ? 0 : began + 1;
         const std::uint8_t* found =

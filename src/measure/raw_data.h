@@ -117,8 +117,11 @@ public:
     TRawData& Data() { return Data_; }
     const TRawData& Data() const { return Data_; }
 
-    // Bytes just read from the server socket (already deciphered).
-    void Feed(const std::uint8_t* bytes, std::size_t count);
+    // Bytes just read from the server socket (already deciphered). Without resynchronise a
+    // record that fails the marker check is dropped whole and collection stays aligned.
+    void Feed(const std::uint8_t* bytes, std::size_t count, bool resynchronise = true);
+    // Forgets the bytes of a record not yet complete: a new connection is a new stream.
+    void DropPartialRecord() { Collected_ = 0; }
 
     TNotifyEvent OnData;
 

@@ -9,4 +9,6 @@ set(KELTRIX_MEASURE_SOURCES
     src/measure/net_counters.cpp
     src/measure/perf_reader.cpp
     src/measure/sampling_cycle.cpp
+    src/measure/mbm_shared.cpp
+    src/measure/mbm_link.cpp
 )

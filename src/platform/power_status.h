@@ -36,3 +36,14 @@ inline constexpr std::uint32_t BATTERY_LIFE_UNKNOWN = 0xFFFFFFFF;
 TResult GetSystemPowerStatus(SYSTEM_POWER_STATUS& status, const std::string& root = "/");
 
 } // namespace keltrix::platform
+
+namespace keltrix::platform {
+
+// Event codes of the power broadcast: about to suspend or stand by, and resumed.
+inline constexpr int PBT_APMSUSPEND = 4;
+inline constexpr int PBT_APMSTANDBY = 5;
+inline constexpr int PBT_APMRESUMECRITICAL = 6;
+inline constexpr int PBT_APMRESUMESUSPEND = 7;
+inline constexpr int PBT_APMRESUMESTANDBY = 8;
+
+} // namespace keltrix::platform

@@ -6,10 +6,11 @@
 
 namespace keltrix::platform {
 
-// The "open" verb: an executable file is started directly with its parameters in the given
-// folder; anything else goes to the desktop's opener (xdg-open). The environment variable
-// KELTRIX_SHELL_OPEN, when set, names the opener to use instead (tests use it). The program
-// runs detached. False, with a reason, when it could not be started.
+// The "open" verb: a program (an executable file, or a name the search path finds) is started
+// directly with its parameters in the given folder; an existing document or folder, or an
+// address, goes alone to the desktop's opener (xdg-open takes one argument). The environment
+// variable KELTRIX_SHELL_OPEN, when set, names the opener to use instead (tests use it). The
+// program runs detached. False, with a reason naming what was missing, when nothing starts.
 bool ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
                std::string* error = nullptr);
 

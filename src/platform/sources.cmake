@@ -15,5 +15,9 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/shell.cpp
     src/platform/linux/text_file.cpp
     src/platform/linux/exit_signals.cpp
+    src/platform/linux/shared_memory.cpp
+    src/platform/linux/dynamic_library.cpp
+    src/platform/linux/poll_loop.cpp
+    src/platform/linux/sockets.cpp
     src/platform/linux/dir_watch.cpp
 )

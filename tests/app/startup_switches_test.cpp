@@ -10,12 +10,15 @@ TStartupSwitches Parse(std::vector<std::string> args, const std::string* line = 
 }
 } // namespace
 
-TEST(StartupSwitches, ClientFieldsAreLowerCasedAndOverlap) {
+TEST(StartupSwitches, ClientFieldsOverlapAndOnlyThePasswordKeepsItsCase) {
     auto s = Parse({"-c", "-iMyHost", "-P6131", "-dSecret"});
     EXPECT_TRUE(s.ClientMode);
     EXPECT_EQ(s.ClientHost, "myhost");
     EXPECT_EQ(s.ClientPort, 6131);
-    EXPECT_EQ(s.ClientPassword, "secret");
+    // Lower-cased, a password with capitals could never match the server's key.
+    EXPECT_EQ(s.ClientPassword, "Secret");
+    s = Parse({"-c", "-ih", "-DMiXeD"});
+    EXPECT_EQ(s.ClientPassword, "MiXeD");
 
     // -debug also sets the password; -id(x) also sets the host; later fields override.
     s = Parse({"-c", "-ia", "-debug", "-id(Office)"});

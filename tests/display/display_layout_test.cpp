@@ -1,5 +1,6 @@
 // The layout on a real (offscreen) window: labels from the format string, rendering, stacking,
 // alignment, the screen adjustment, and clicks that start programs.
+#include "display/drag_handle.h"
 #include "display_fixture.h"
 
 #include <QMouseEvent>
@@ -82,7 +83,7 @@ TEST_F(DisplayLayout, FixedSizeIsKeptAndRightAlignmentKeepsTheRightEdge) {
 }
 
 TEST_F(DisplayLayout, AlignmentMovesLabelsAndTheDraggingHandle) {
-    QWidget handle(&Window);
+    TDragHandle handle(&Window);
     handle.setGeometry(0, 0, 20, 20);
     Layout.SetDragHandle(&handle);
     Layout.SetFromString("text");
@@ -119,11 +120,17 @@ TEST_F(DisplayLayout, RefreshKeepsTheWindowOnTheDesktop) {
     EXPECT_EQ(Window.pos(), QPoint(1800, 1000));
 }
 
-TEST_F(DisplayLayout, SaveStringStoresWithoutRendering) {
+TEST_F(DisplayLayout, SaveStringStoresWithoutRenderingAndApplyShowsTheCurrentString) {
     Layout.SaveString("a\r\nb");
     EXPECT_EQ(Layout.FormatString(), "a\r\nb");
     EXPECT_EQ(Settings.ReadString("FormatString"), "a\r\nb");
     EXPECT_TRUE(Layout.Labels().empty());
+
+    // A preview shows another string without making it the current one.
+    Layout.SetFromString("preview");
+    EXPECT_EQ(Layout.FormatString(), "a\r\nb");
+    Layout.ApplyFormatString();
+    EXPECT_EQ(Layout.Captions(), (std::vector<std::string>{"a", "b"}));
 }
 
 class LinkClicks : public DisplayFixture {
@@ -145,6 +152,38 @@ TEST_F(LinkClicks, AClickStartsTheTargetWithItsParameterInItsFolder) {
     Click(Label(1));
     EXPECT_EQ(displaytest::WaitForFile(Output), "-v|" + Temp.Path() + "\n");
     EXPECT_TRUE(Messages.empty());
+}
+
+TEST_F(LinkClicks, AMissingProgramIsNamedAndADocumentGoesAloneToTheOpener) {
+    const std::string missing = Temp.File("no such tool");
+    Layout.SetFromString("<LINK=\"" + missing + "\" PARAM=\"-v\">Tool\r\n" +
+                         "<LINK=\"no-such-program-on-the-path\">Bare\r\n" +
+                         "<LINK=\"run.sh\" PARAM=\"-w\">On the path");
+    Click(Label(0));
+    Click(Label(1));
+    EXPECT_EQ(Messages, (std::vector<std::string>{
+                            "Unable to follow link - " + missing + ": No such file or directory",
+                            "Unable to follow link - no-such-program-on-the-path: No such file "
+                            "or directory"}));
+    // A bare name is a program the search path finds.
+    const std::string path = std::getenv("PATH");
+    setenv("PATH", (Temp.Path() + ":" + path).c_str(), 1);
+    Click(Label(2));
+    setenv("PATH", path.c_str(), 1);
+    EXPECT_EQ(displaytest::WaitForFile(Output),
+              "-w|" + std::filesystem::current_path().string() + "\n");
+
+    // The opener (xdg-open) takes one argument: the document, without the link's parameters.
+    std::filesystem::remove(Output);
+    const std::string opener = Temp.File("opener.sh");
+    displaytest::WriteFile(opener, "#!/bin/sh\necho \"$#|$1\" > '" + Output + "'\n", true);
+    setenv("KELTRIX_SHELL_OPEN", opener.c_str(), 1);
+    const std::string document = Temp.File("notes.txt");
+    displaytest::WriteFile(document, "notes\n");
+    Layout.SetFromString("<LINK=\"" + document + "\" PARAM=\"-x y\">Notes");
+    Click(Label(0));
+    EXPECT_EQ(displaytest::WaitForFile(Output), "1|" + document + "\n");
+    EXPECT_EQ(Messages.size(), 2u);
 }
 
 TEST_F(LinkClicks, FileLinksStartALineOfTheFileOrShowWhyNot) {

@@ -127,6 +127,26 @@ TEST_F(LabelPaint, BoldMakesItsRunWider) {
     EXPECT_EQ(Label->width(), Advance("4", true) + Advance("2", true) + Advance("%"));
 }
 
+// Each run is drawn in the font it was measured with, whatever the label's own font is.
+TEST_F(LabelPaint, RunsAreDrawnInTheirOwnStyle) {
+    const QImage plain = Paint("HHHH");
+    const QImage bold = Paint("<B>HHHH");
+    ASSERT_GT(bold.width(), plain.width());
+    EXPECT_GT(CountOf(bold, Black), CountOf(plain, Black) * 5 / 4);
+    EXPECT_NE(Paint("<I>HHHH"), plain);
+    EXPECT_NE(Paint("<U>HHHH"), plain);
+
+    QFont styled = Font;
+    styled.setBold(true);
+    styled.setItalic(true);
+    styled.setUnderline(true);
+    Label->setFont(styled);
+    const QImage styledPlain = Paint("HHHH");
+    EXPECT_EQ(Paint("<B>HHHH"), styledPlain) << "bold on a bold font changes nothing";
+    EXPECT_EQ(Paint("</B></I></U>HHHH"), plain) << "the closing codes undo the font's styles";
+    EXPECT_EQ(Label->width(), Advance("HHHH"));
+}
+
 TEST_F(LabelPaint, ColourCodePaintsAndEndCodeReturnsToTheFontColour) {
     const int split = Advance("II");
     const QImage image = Paint("<C:Red>II</C>II");

@@ -46,6 +46,24 @@ stop_monitor() {
     wait_for_exit "$1" 20 || fail "SIGTERM did not end $1"
 }
 
+# Keeps picture $1 as $2 in the folder $KELTRIX_SHOTS names, when it names one (to look at).
+keep() {
+    [ -z "${KELTRIX_SHOTS:-}" ] || convert "$1" "$KELTRIX_SHOTS/$2"
+}
+pixels() { /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/screen_pixels.py" "$@"; }
+
+# Saves window $1 as $2 once two looks a moment apart agree: the text is drawn and stays.
+steady_picture() {
+    local last="" now
+    for _ in $(seq 30); do
+        sleep 0.3
+        pixels save "$1" "$2" || fail "no picture of the window"
+        now=$(md5sum <"$2")
+        [ "$now" = "$last" ] && return 0
+        last=$now
+    done
+}
+
 # x y width height of a window on the screen.
 geometry() {
     xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
@@ -93,10 +111,9 @@ point_at() {
     : "$SCREEN" "$WINDOW"
     [ "$X $Y" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
 }
-# Opens the menu with a right click on the window (no tray host) and chooses the Layout
-# item with mnemonic key $2.
-layout_command() {
-    local pid=$1 key=$2 x y w
+# Opens the menu with a right click on the window (no tray host) and the Layout submenu.
+open_layout_menu() {
+    local pid=$1 x y w
     read -r x y w _ < <(geometry "$WIN")
     wait_popups "$pid" 0 || fail "a pop-up is still open"
     point_at $((x + w - 3)) $((y + 1))
@@ -108,6 +125,22 @@ layout_command() {
     xdotool key Right
     wait_popups "$pid" 2 || fail "the Layout submenu did not open"
     sleep 0.2
-    xdotool key "$key"
-    wait_popups "$pid" 0 || fail "the menu stayed open after '$key'"
+}
+# Chooses the Layout item with mnemonic key $2.
+layout_command() {
+    open_layout_menu "$1"
+    xdotool key "$2"
+    wait_popups "$1" 0 || fail "the menu stayed open after '$2'"
+}
+# Chooses item $2 (from 0: Left, Center, Right) of Layout's "Ali&gn".
+align_command() {
+    open_layout_menu "$1"
+    xdotool key g
+    wait_popups "$1" 3 || fail "the Align submenu did not open"
+    sleep 0.2
+    local i
+    # The submenu opens with its first item active.
+    for ((i = 0; i < $2; i++)); do xdotool key Down; done
+    xdotool key Return
+    wait_popups "$1" 0 || fail "the menu stayed open after choosing alignment $2"
 }

@@ -1,5 +1,6 @@
 # Link lines: a click on one starts its target with the line's parameters in the target's
 # folder, also when the target is a line of a text file; a line number the file lacks shows a
+# message. A document goes alone to the desktop's opener; a missing program is named in its
 # message. A transparent window drags instead, unless its placement is locked.
 source "$(dirname "$0")/display_lib.sh"
 
@@ -59,20 +60,26 @@ got=$(wait_probe 2) || fail "a click on the FILE link started nothing"
 [ "$got" = "0|$(cd "$TOOLS" && pwd -P)" ] || fail "the FILE link started with: $got"
 pass "a FILE link starts the file's line"
 
-before=$(xdotool search --onlyvisible --pid "$main" | sort)
-click_line 2 8
-box=""
-for _ in $(seq 100); do
-    box=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --pid "$main" | sort) |
-        head -n 1)
-    [ -n "$box" ] && break
-    sleep 0.1
-done
-[ -n "$box" ] || fail "a FILE link to a missing line showed no message"
-xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
-xdotool key Return
-for _ in $(seq 50); do xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || break; sleep 0.1; done
-xwininfo -id "$box" 2>/dev/null | grep -q IsViewable && fail "the message did not close"
+# Clicks line $1 and closes the message it shows, keeping a picture of it as $2.
+click_for_message() {
+    local before box=""
+    before=$(xdotool search --onlyvisible --pid "$main" | sort)
+    click_line "$1" 8
+    for _ in $(seq 100); do
+        box=$(comm -13 <(echo "$before") <(xdotool search --onlyvisible --pid "$main" | sort) |
+            head -n 1)
+        [ -n "$box" ] && break
+        sleep 0.1
+    done
+    [ -n "$box" ] || return 1
+    sleep 0.5
+    [ -z "${KELTRIX_SHOTS:-}" ] || import -window "$box" "$KELTRIX_SHOTS/$2"
+    xdotool windowactivate --sync "$box" 2>/dev/null || xdotool windowfocus --sync "$box"
+    xdotool key Return
+    for _ in $(seq 50); do xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || break; sleep 0.1; done
+    ! xwininfo -id "$box" 2>/dev/null | grep -q IsViewable || fail "the message did not close"
+}
+click_for_message 2 link-missing-line.png || fail "a FILE link to a missing line showed no message"
 click_line 3 8
 sleep 1
 [ "$(wc -l <"$OUT")" -eq 2 ] || fail "a line that is not a link started something"
@@ -80,7 +87,34 @@ kill -0 "$main" || fail "the program died"
 stop_monitor "$main"
 pass "a missing line shows a message; other lines start nothing"
 
-# 2. Transparent: a press on the text drags, unless the placement is locked.
+# 2. Documents and missing programs, with a stand-in for xdg-open on the search path.
+BIN=$TESTROOT/bin
+mkdir -p "$BIN"
+cat >"$BIN/xdg-open" <<OPENER
+#!/bin/sh
+printf '%s|' "\$#" "\$@" >>"$OUT"
+echo >>"$OUT"
+OPENER
+chmod +x "$BIN/xdg-open"
+echo notes >"$TESTROOT/notes.txt"
+rm -f "$OUT"
+prepare "$(format_value "<LINK=\"$TESTROOT/notes.txt\" PARAM=\"-x y\">the notes" \
+    "<LINK=\"$TOOLS/gone\" PARAM=\"-v\">a tool that is gone" "a line that is not a link, wide")" \
+    "${PLACE[@]}"
+LINES=3
+PATH=$BIN:$PATH start_monitor -noballoon
+main=$LAST_PID
+sleep 1
+click_line 0 8
+got=$(wait_probe 1) || fail "a click on the document link opened nothing"
+[ "$got" = "1|$TESTROOT/notes.txt|" ] || fail "the opener was given: $got"
+click_for_message 1 link-missing-program.png || fail "a link to a missing program showed no message"
+[ "$(wc -l <"$OUT")" -eq 1 ] || fail "the missing program's link started something"
+stop_monitor "$main"
+pass "a document goes alone to the opener; a missing program shows a message"
+LINES=4
+
+# 3. Transparent: a press on the text drags, unless the placement is locked.
 click_text() { # clicks a shown pixel of line $1
     local x y h pitch at
     read -r x y _ h < <(geometry "$WIN")

@@ -135,3 +135,14 @@ TEST(Feed, WithoutHandlerRecordIsStillCopied) {
     shell.Feed(a.data(), a.size());
     EXPECT_EQ(std::memcmp(&shell.Data(), a.data(), RecordSize), 0);
 }
+
+TEST(Feed, WithoutResynchronisingADroppedRecordKeepsTheAlignment) {
+    Receiver r;
+    Bytes noise(RecordSize, 0x11);
+    noise[100] = RecordMarker; // would restart collection there when resynchronising
+    r.shell.Feed(noise.data(), noise.size(), false);
+    const Bytes a = Answer(3);
+    r.shell.Feed(a.data(), a.size(), false);
+    ASSERT_EQ(r.received.size(), 1u);
+    EXPECT_EQ(r.received[0], a);
+}

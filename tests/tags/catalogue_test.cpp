@@ -1,3 +1,4 @@
+#include "measure/codepage.h"
 #include "tags/formatters.h"
 
 #include <gtest/gtest.h>
@@ -150,6 +151,12 @@ TEST_F(CatalogueTest, DescriptionsAndUsagesAsTheEditorShowsThem) {
 
     EXPECT_EQ(Usage("Processor Type"), "Processor: <NAME=PROCTYPE\">");
     EXPECT_EQ(Usage("Temperature 3"), "Temp3: <NAME=Temp3 FORMAT=\"C\">\xC2\xBA");
+    // The degree sign leaves the program as the one byte 0xBA of Windows-1252.
+    for (int n = 1; n <= 9; ++n)
+        EXPECT_EQ(Utf8ToAnsi(Usage("Temperature " + std::to_string(n))),
+                  "Temp" + std::to_string(n) + ": <NAME=Temp" + std::to_string(n) +
+                      " FORMAT=\"C\">\xBA");
+    EXPECT_EQ(Usage("Fan 9"), "Fan9: <NAME=Fan9>");
     EXPECT_EQ(Usage("Uptime"),
               "<NAME=Uptime FORMAT=\"*d* days, *H* hrs, *M* mins, *S* secs\" SIZE=20>");
     EXPECT_EQ(Usage("Battery Time Total"), "<NAME=TimeTotal SIZE=5>");

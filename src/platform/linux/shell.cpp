@@ -1,5 +1,7 @@
 #include "platform/shell.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -14,6 +16,39 @@ namespace {
 bool IsExecutableFile(const std::string& path) {
     struct stat st {};
     return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+bool Exists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+// A program to start: an executable file, or a bare name that the search path finds.
+bool IsProgram(const std::string& file) {
+    if (file.find('/') != std::string::npos) return IsExecutableFile(file);
+    const char* path = std::getenv("PATH");
+    std::string folders = path && *path ? path : "/usr/local/bin:/usr/bin:/bin";
+    std::size_t start = 0;
+    while (start <= folders.size()) {
+        const std::size_t end = std::min(folders.find(':', start), folders.size());
+        const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+        if (IsExecutableFile(folder + "/" + file)) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// An address with a scheme (https:, mailto:, file:); a drive letter ("C:") is not one.
+bool IsAddress(const std::string& file) {
+    const std::size_t colon = file.find(':');
+    if (colon == std::string::npos || colon < 2 ||
+        !std::isalpha(static_cast<unsigned char>(file[0])))
+        return false;
+    for (std::size_t i = 1; i < colon; ++i) {
+        const unsigned char c = static_cast<unsigned char>(file[i]);
+        if (!std::isalnum(c) && c != '+' && c != '-' && c != '.') return false;
+    }
+    return true;
 }
 
 // Double fork so the started program is never our zombie; the grandchild reports a failed
@@ -92,15 +127,18 @@ std::vector<std::string> SplitParameters(const std::string& parameters) {
 bool ShellOpen(const std::string& file, const std::string& parameters, const std::string& directory,
                std::string* error) {
     std::vector<std::string> argv;
-    const char* opener = std::getenv("KELTRIX_SHELL_OPEN");
-    if (opener && *opener) {
-        argv = {opener, file};
-    } else if (IsExecutableFile(file)) {
+    if (IsProgram(file)) {
         argv = {file};
+        for (std::string& p : SplitParameters(parameters)) argv.push_back(std::move(p));
+    } else if (Exists(file) || IsAddress(file)) {
+        // The desktop's opener takes the document alone: parameters have nowhere to go.
+        const char* opener = std::getenv("KELTRIX_SHELL_OPEN");
+        argv = {opener && *opener ? opener : "xdg-open", file};
     } else {
-        argv = {"xdg-open", file};
+        // Named as the user wrote it, not after the opener that would have been asked.
+        if (error) *error = file + ": " + std::strerror(ENOENT);
+        return false;
     }
-    for (std::string& p : SplitParameters(parameters)) argv.push_back(std::move(p));
     return SpawnDetached(argv, directory, error);
 }
 
