@@ -8,8 +8,20 @@ set(KELTRIX_RELEASE_DATE "2026-12-09")
 # The program finds what ships beside it through the installation's own relative layout.
 file(RELATIVE_PATH KELTRIX_SHIPPED_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR}
      ${CMAKE_INSTALL_FULL_DATADIR}/keltrix)
+# The two programs find each other the same way.
+set(KELTRIX_WINDOW_DIR ${CMAKE_INSTALL_FULL_LIBEXECDIR}/keltrix)
+file(RELATIVE_PATH KELTRIX_WINDOW_FROM_BIN ${CMAKE_INSTALL_FULL_BINDIR} ${KELTRIX_WINDOW_DIR}/keltrix)
+file(RELATIVE_PATH KELTRIX_BIN_FROM_WINDOW ${KELTRIX_WINDOW_DIR} ${CMAKE_INSTALL_FULL_BINDIR})
+file(RELATIVE_PATH KELTRIX_HELPERS_FROM_WINDOW ${KELTRIX_WINDOW_DIR}
+     ${CMAKE_INSTALL_PREFIX}/${KELTRIX_HELPER_DIR})
 target_compile_definitions(keltrix_platform PRIVATE
-                           KELTRIX_SHIPPED_FROM_BIN="${KELTRIX_SHIPPED_FROM_BIN}")
+                           KELTRIX_SHIPPED_FROM_BIN="${KELTRIX_SHIPPED_FROM_BIN}"
+                           KELTRIX_WINDOW_FROM_BIN="${KELTRIX_WINDOW_FROM_BIN}"
+                           KELTRIX_BIN_FROM_WINDOW="${KELTRIX_BIN_FROM_WINDOW}")
+if(TARGET keltrix_window)
+    set_target_properties(keltrix_window PROPERTIES
+                          INSTALL_RPATH "$ORIGIN/${KELTRIX_HELPERS_FROM_WINDOW}")
+endif()
 
 # The build tree keeps its own dll folder and config sets beside the program.
 file(MAKE_DIRECTORY ${CMAKE_BINARY_DIR}/dll)

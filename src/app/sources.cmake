@@ -13,6 +13,8 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/server_options.cpp
     src/app/reference.cpp
     src/app/autostart.cpp
+    src/app/console_json.cpp
+    src/app/entry.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp

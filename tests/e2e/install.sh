@@ -14,6 +14,7 @@ DESTDIR=$DEST cmake --install "$BUILD" --prefix "$PREFIX" --strip >"$TESTROOT/in
 # 1. The files, and nothing outside the places a package may fill.
 expected=(
     bin/keltrix
+    libexec/keltrix/keltrix
     share/applications/keltrix.desktop
     share/metainfo/org.keltrix.Keltrix.metainfo.xml
     share/man/man1/keltrix.1
@@ -31,8 +32,10 @@ stray=$(cd "$DEST" && find . -type f | sed 's|^\./||' |
 [ -z "$stray" ] || fail "installed outside the usual folders: $stray"
 pass "installed: $(cd "$DEST" && find . -type f | wc -l) files in their places"
 
-file -b "$ROOT/bin/keltrix" | grep -q ', stripped' || fail "the program is not stripped: $(file -b "$ROOT/bin/keltrix")"
-pass "the program is stripped"
+for p in bin/keltrix libexec/keltrix/keltrix; do
+    file -b "$ROOT/$p" | grep -q ', stripped' || fail "$p is not stripped: $(file -b "$ROOT/$p")"
+done
+pass "both programs are stripped"
 
 # 2. Each part valid for its tool.
 desktop-file-validate "$ROOT/share/applications/keltrix.desktop" || fail "the desktop file does not validate"

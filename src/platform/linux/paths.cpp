@@ -1,4 +1,5 @@
 #include "platform/paths.h"
+#include "platform/program_parts.h"
 
 #include <cerrno>
 #include <climits>
@@ -87,7 +88,9 @@ std::string ProgramDir() {
     if (n <= 0) return ".";
     std::string exe(buf, static_cast<std::size_t>(n));
     const std::size_t slash = exe.rfind('/');
-    return slash == 0 ? "/" : exe.substr(0, slash);
+    const std::string dir = slash == 0 ? "/" : exe.substr(0, slash);
+    // The window program lives apart; what is beside the program is beside the front.
+    return ProgramPart() == TProgramPart::Window ? FrontDirOfWindow(dir) : dir;
 }
 
 std::string ShippedDir() {

@@ -1,0 +1,68 @@
+#include "platform/program_parts.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+// Set by the build from the installation's folders; these are the usual layout.
+#ifndef KELTRIX_WINDOW_FROM_BIN
+#define KELTRIX_WINDOW_FROM_BIN "../libexec/keltrix/keltrix"
+#endif
+#ifndef KELTRIX_BIN_FROM_WINDOW
+#define KELTRIX_BIN_FROM_WINDOW "../../bin"
+#endif
+
+namespace keltrix::platform {
+namespace {
+
+TProgramPart Part = TProgramPart::Front;
+
+bool IsProgram(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
+}
+
+std::string Resolved(const std::string& path) {
+    char resolved[PATH_MAX];
+    return ::realpath(path.c_str(), resolved) ? std::string(resolved) : path;
+}
+
+} // namespace
+
+void SetProgramPart(TProgramPart part) {
+    Part = part;
+}
+
+TProgramPart ProgramPart() {
+    return Part;
+}
+
+std::string WindowProgram(const std::string& frontDir) {
+    // The build tree first: an installation has no libexec folder inside its bin folder.
+    for (const char* beside : {"libexec/keltrix", KELTRIX_WINDOW_FROM_BIN}) {
+        const std::string path = frontDir + "/" + beside;
+        if (IsProgram(path)) return Resolved(path);
+    }
+    return {};
+}
+
+std::string FrontDirOfWindow(const std::string& windowDir) {
+    const std::string up = windowDir + "/..";
+    if (windowDir.size() >= 8 && windowDir.compare(windowDir.size() - 8, 8, "/libexec") == 0 &&
+        IsProgram(up + "/keltrix"))
+        return Resolved(up);
+    const std::string installed = windowDir + "/" KELTRIX_BIN_FROM_WINDOW;
+    if (IsProgram(installed + "/keltrix")) return Resolved(installed);
+    return windowDir;
+}
+
+std::string ReplaceProcess(const std::string& program, char** argv) {
+    ::execv(program.c_str(), argv);
+    return std::strerror(errno);
+}
+
+} // namespace keltrix::platform

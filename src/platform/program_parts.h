@@ -1,0 +1,27 @@
+#pragma once
+// Keltrix is two executables. The one the user starts, `keltrix`, is plain C++: console mode,
+// the headless server and every command run in it without a single Qt or X library. When a
+// window is to open it replaces itself with the window program, which keeps the name
+// `keltrix` (so the process list, pgrep and pkill see one program) and lives in
+// build/libexec/keltrix, or <libexecdir>/keltrix/keltrix when installed.
+
+#include <string>
+
+namespace keltrix::platform {
+
+enum class TProgramPart { Front, Window };
+
+// Each main says first which part it is; ProgramDir() is the front's folder for both.
+void SetProgramPart(TProgramPart part);
+TProgramPart ProgramPart();
+
+// The window program beside the front program in frontDir; empty when it is not there.
+std::string WindowProgram(const std::string& frontDir);
+// The front's folder, seen from the folder of the window program.
+std::string FrontDirOfWindow(const std::string& windowDir);
+
+// Replaces this process with program, handing it argv and the environment. Returns only when
+// that fails, with the reason.
+std::string ReplaceProcess(const std::string& program, char** argv);
+
+} // namespace keltrix::platform
