@@ -12,7 +12,9 @@ BUILD=$(cd "${1:?usage: console_cost.sh BUILD [RUNS] [REFRESHES]}" && pwd)
 RUNS=${2:-21}
 REFRESHES=${3:-500}
 command -v conky >/dev/null || { echo "console_cost: needs conky (Debian package conky-cli)" >&2; exit 1; }
-[ -x "$BUILD/bench/minimal_console" ] || { echo "console_cost: build bench/minimal_console first" >&2; exit 1; }
+for tool in minimal_console spawn_cost; do
+    [ -x "$BUILD/bench/$tool" ] || { echo "console_cost: build bench/$tool first" >&2; exit 1; }
+done
 
 HERE=$(mktemp -d)
 trap 'rm -rf "$HERE"' EXIT
@@ -40,18 +42,20 @@ ${nodename}
 EOF
 
 /usr/bin/python3 - "$BUILD" "$HERE/conkyrc" "$RUNS" "$REFRESHES" <<'PY'
-import os, statistics, subprocess, sys, time
+import shutil, statistics, subprocess, sys, time
 build, conkyrc, runs, refreshes = sys.argv[1], sys.argv[2], int(sys.argv[3]), int(sys.argv[4])
 keltrix = f"{build}/keltrix"
 minimal = f"{build}/bench/minimal_console"
+conky = shutil.which("conky")
 
 def cost(cmd):
-    """Processor time in ms and peak resident size in MB of one run."""
-    p = subprocess.Popen(cmd, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    _, status, ru = os.wait4(p.pid, 0)
-    if status != 0:
-        sys.exit(f"{cmd} failed: {status}")
-    return (ru.ru_utime + ru.ru_stime) * 1000, ru.ru_maxrss / 1024
+    """Processor time in ms and peak resident size in MB of one run, taken by spawn_cost:
+    a peak carries over exec, so the launcher must be small."""
+    out = subprocess.run([f"{build}/bench/spawn_cost"] + cmd, capture_output=True, text=True)
+    if out.returncode != 0:
+        sys.exit(f"{cmd} failed: {out.stderr}")
+    ms, kb = out.stdout.split()
+    return float(ms), int(kb) / 1024
 
 def median(values):
     return statistics.median(values)
@@ -59,7 +63,7 @@ def median(values):
 one_k, one_c = [], []
 for _ in range(runs):
     one_k.append(cost([keltrix, "--console=1"]))
-    one_c.append(cost(["conky", "-q", "-c", conkyrc]))
+    one_c.append(cost([conky, "-q", "-c", conkyrc]))
 k_cpu, c_cpu = median([c for c, _ in one_k]), median([c for c, _ in one_c])
 k_rss, c_rss = max(r for _, r in one_k), max(r for _, r in one_c)
 

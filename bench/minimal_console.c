@@ -32,6 +32,15 @@ static unsigned long long meminfo(const char* text, const char* key) {
     return at ? strtoull(at + strlen(key), NULL, 10) : 0;
 }
 
+/* The power supplies are looked at on every sample, as the program's system block does. */
+static int power_supplies(void) {
+    DIR* dir = opendir("/sys/class/power_supply");
+    int count = 0;
+    while (dir && readdir(dir)) ++count;
+    if (dir) closedir(dir);
+    return count;
+}
+
 static int processes(void) {
     DIR* proc = opendir("/proc");
     int count = 0;
@@ -67,6 +76,7 @@ int main(int argc, char** argv) {
         const unsigned long long memFree = meminfo(mem, "MemAvailable:") / 1024;
         const unsigned long long swapTotal = meminfo(mem, "SwapTotal:") / 1024;
         const unsigned long long committed = meminfo(mem, "Committed_AS:") / 1024;
+        const int supplies = power_supplies();
         if (sample % 10 == 0) { /* addresses and the name, as often as the program asks */
             struct ifaddrs* list = NULL;
             address[0] = '\0';
@@ -80,7 +90,7 @@ int main(int argc, char** argv) {
             }
             gethostname(host, sizeof host);
         }
-        if (sample > 0) {
+        if (sample > 0 && supplies >= 0) {
             const time_t now = time(NULL);
             struct tm local;
             localtime_r(&now, &local);
