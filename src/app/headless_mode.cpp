@@ -1,5 +1,6 @@
 #include "app/headless_mode.h"
 
+#include "app/console_sensors.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
 #include "platform/exit_signals.h"
@@ -73,6 +74,9 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
         Loop_.Quit();
     };
 
+    // Temperatures and fans are blocks too: the hardware-monitor link starts like the window's.
+    Sensors_ = std::make_unique<TConsoleSensorLink>(*Sampling_);
+
     // No format string of its own decides: every block runs, every mapped drive is measured.
     for (auto& f : Core_.Formatters) f->Active = true;
     TRawData& record = Core_.RawData->Data();
@@ -102,6 +106,7 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
 }
 
 void THeadlessHost::Sample(bool force) {
+    if (Sensors_) Sensors_->RunPosted();
     const std::lock_guard<std::mutex> hold(RecordLock_);
     Sampling_->GetInfo(force);
 }

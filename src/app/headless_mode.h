@@ -16,6 +16,7 @@ namespace keltrix {
 
 class THeadlessHost;
 class TSamplingCycle;
+class TConsoleSensorLink;
 
 // A service of the headless server (the record link, the web service, ...). Started in the
 // order added, after the first sample; stopped in reverse order by the orderly exit.
@@ -58,6 +59,7 @@ private:
     platform::TPollLoop Loop_;
     std::mutex RecordLock_;
     std::unique_ptr<TSamplingCycle> Sampling_;
+    std::unique_ptr<TConsoleSensorLink> Sensors_; // serves Sampling_: released first
     std::vector<std::unique_ptr<THeadlessService>> Services_;
     std::vector<THeadlessService*> Running_;
     bool Failed_ = false;

@@ -119,8 +119,10 @@ open_layout_menu() {
     point_at $((x + w - 3)) $((y + 1))
     xdotool click 3
     wait_popups "$pid" 1 || fail "a right click on the window opens no menu"
-    # The menu opens with its corner, not an item, under the pointer: Down picks "Layout".
-    xdotool key Down
+    local keys
+    keys=$(menu_keys Layout "&Font")
+    # shellcheck disable=SC2086
+    xdotool key ${keys%% Right*}
     sleep 0.2
     xdotool key Right
     wait_popups "$pid" 2 || fail "the Layout submenu did not open"

@@ -10,8 +10,8 @@ eval "$(xdotool getwindowgeometry --shell "$win")"
 # No tray host: a right click on the window opens the menu.
 xdotool mousemove $((X + 10)) $((Y + 5)) click 3
 sleep 0.7
-# Layout, Config › Bypass confirm, Edit Startup Parameter, Exclude, Reset, Update Interval
-xdotool key --delay 150 Down Down Right Down Down Down Down Return
+# shellcheck disable=SC2046
+xdotool key --delay 150 $(MENU_SHOWN=advdebug menu_keys Config "Update &Interval")
 for _ in $(seq 50); do
     box=$(xdotool search --onlyvisible --pid "$pid" --name "Update Interval" 2>/dev/null | head -n 1) && [ -n "$box" ] && break
     sleep 0.1

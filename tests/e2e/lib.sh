@@ -50,3 +50,5 @@ wait_for_window() {
     done
     return 1
 }
+
+source "$(dirname "${BASH_SOURCE[0]}")/menu_lib.sh"

@@ -19,7 +19,10 @@ networking_command() { # opens Networking on the window's menu and presses $1
     point_at $((x + w - 3)) $((y + 1))
     xdotool click 3
     wait_popups "$server" 1 || fail "no menu"
-    xdotool key Down Down
+    local keys
+    keys=$(menu_keys Networking "Act as &Server")
+    # shellcheck disable=SC2086
+    xdotool key ${keys%% Right*}
     sleep 0.2
     xdotool key Right
     wait_popups "$server" 2 || fail "the Networking submenu did not open"

@@ -86,8 +86,8 @@ win=$(xdotool search --onlyvisible --pid "$pid" --name KeltrixBeta | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove $((X + 10)) $((Y + 5)) click 3
 sleep 0.7
-# Layout, Config › Bypass confirm, Edit Startup Parameter, Exclude, Reset
-xdotool key --delay 150 Down Down Right Down Down Down Return
+# shellcheck disable=SC2046
+xdotool key --delay 150 $(menu_keys Config "Reset to Default Settings (Requires Restart)")
 sleep 0.5
 kill -TERM "$pid"
 wait_for_exit "$pid" || fail "no exit"
