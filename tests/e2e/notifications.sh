@@ -43,17 +43,6 @@ wait_event() {
     return 1
 }
 field() { /usr/bin/python3 -c 'import json, sys; print(json.loads(sys.argv[1])[sys.argv[2]])' "$1" "$2"; }
-# Viewable override-redirect windows of process $1 outside the tray: menus and balloons.
-popups() {
-    local icon w
-    icon=$(docked_icon "$1" || true)
-    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-        w=$(printf '0x%x' "$w")
-        [ "$w" = "$icon" ] && continue
-        [[ $(xwininfo -id "$w" -all 2>/dev/null) == *"Override Redirect State: yes"* ]] && echo "$w"
-    done
-    return 0
-}
 geometry() { xwininfo -id "$1" | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
     /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'; }
 start_monitor() {
@@ -61,7 +50,6 @@ start_monitor() {
     wait_for_window "$LAST_PID" Keltrix || { cat "$TESTROOT/keltrix.log"; fail "keltrix $* shows no window"; }
 }
 stop_monitor() { kill -TERM "$1"; wait_for_exit "$1" || fail "SIGTERM did not end $1"; }
-wait_docked() { for _ in $(seq 100); do docked_icon "$1" >/dev/null && return 0; sleep 0.1; done; return 1; }
 
 # 1. XEmbed tray and a daemon: the start-up note is a Notify call, and Qt draws nothing.
 start_trayer
@@ -75,7 +63,7 @@ note=$(wait_event '"Notify"' '"body": "Debug is ACTIVE"') || { cat "$EVENTS"; fa
     fail "the notification is not the start-up balloon: $note"
 [[ $note == *'"desktop-entry": "keltrix"'* && $note == *'"urgency": 0'* ]] || fail "hints: $note"
 sleep 1.5
-[ -z "$(popups "$main")" ] || fail "Qt drew a balloon of its own beside the notification"
+[ -z "$(tray_popups "$main")" ] || fail "Qt drew a balloon of its own beside the notification"
 pass "XEmbed tray: the start-up balloon is a Notify call, and no balloon of Qt's shows"
 stop_monitor "$main"
 
@@ -85,7 +73,7 @@ start_monitor -debug
 main=$LAST_PID
 wait_docked "$main" || fail "the icon did not dock"
 balloon=
-for _ in $(seq 50); do balloon=$(popups "$main" | head -n 1); [ -n "$balloon" ] && break; sleep 0.1; done
+for _ in $(seq 50); do balloon=$(tray_popups "$main" | head -n 1); [ -n "$balloon" ] && break; sleep 0.1; done
 [ -n "$balloon" ] || fail "no balloon without a daemon"
 read -r bx by bw bh < <(geometry "$balloon")
 read -r ix iy iw ih < <(geometry "$(docked_icon "$main")")
