@@ -7,4 +7,5 @@ set(KELTRIX_BENCHMARKS
     ${CMAKE_CURRENT_LIST_DIR}/bench_sensor_block.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_link.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_xml_settings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bench_smartlog.cpp
 )

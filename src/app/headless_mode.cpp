@@ -1,6 +1,7 @@
 #include "app/headless_mode.h"
 
 #include "app/console_sensors.h"
+#include "app/headless_web.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
 #include "platform/exit_signals.h"
@@ -101,7 +102,7 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
     }
     if (Running_.empty())
         std::cerr << "keltrix: --headless: no service is switched on, so nothing is served; "
-                     "store one with --server[=PORT]\n";
+                     "store one with --server[=PORT] or --web-service[=PORT]\n";
     return true;
 }
 
@@ -153,6 +154,7 @@ void THeadlessHost::Exit(bool countRun) {
 int RunHeadlessMode(const std::vector<std::string>& args) {
     THeadlessHost host(std::make_unique<TRegistryStore>(platform::SettingsFile()));
     host.AddService(std::make_unique<TLinkService>());
+    AddWebServices(host);
     return host.Run(args);
 }
 

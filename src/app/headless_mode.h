@@ -48,6 +48,7 @@ public:
     TMonitorCore& Core() { return Core_; }
     TRawDataShell& Record() { return *Core_.RawData; }
     std::mutex& RecordLock() { return RecordLock_; }
+    const TSamplingCycle* Sampling() const { return Sampling_.get(); }
 
 private:
     bool StartUp(const std::vector<std::string>& args);

@@ -4,6 +4,7 @@
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
 #include "app/vistrand_display.h"
+#include "app/web_options.h"
 #include "base/errors.h"
 #include "display/app_icon.h"
 #include "platform/paths.h"

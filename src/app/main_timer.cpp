@@ -34,10 +34,12 @@ void TMainTimer::SetUserInterval(int ms) {
 }
 
 void TMainTimer::ToggleUserSuspend() {
-    UserSuspended_ = !UserSuspended_;
-    if (UserSuspended_) {
-        Timer1.stop();
+    // By what the timer does, not by the flag: a press during a dialog's short pause resumes.
+    if (Timer1.isActive()) {
+        UserSuspended_ = true;
+        Suspend();
     } else {
+        UserSuspended_ = false;
         Resume();
     }
 }

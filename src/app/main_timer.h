@@ -25,7 +25,8 @@ public:
     // Start-up's interval; the timer stays stopped until the first Resume.
     void SetInterval(int ms) { Interval_ = ms; }
     bool UserSuspended() const { return UserSuspended_; }
-    // The suspend hotkey: pause, or run again at the current interval.
+    // The suspend hotkey: a running timer pauses for the user, a stopped one runs again at
+    // the current interval.
     void ToggleUserSuspend();
     bool Running() const { return Timer1.isActive(); }
 

@@ -90,8 +90,8 @@ std::string UsageText(const std::string& program) {
     }
     return text + "\n"
                   "Switches that take a value have it joined on: -i10.0.0.5 -p6130.\n"
-                  "--server, --no-server, --password and --no-password store their value;\n"
-                  "without --headless they do nothing else.\n"
+                  "--server, --no-server, --password, --no-password, --web-service and\n"
+                  "--no-web-service store their value; without --headless they do nothing else.\n"
                   "Settings: $XDG_CONFIG_HOME/keltrix/registry.reg; files the program writes:\n"
                   "$XDG_DATA_HOME/keltrix/. Tags and markup: keltrix --tags, or man keltrix.\n";
 }

@@ -230,6 +230,8 @@ const std::vector<TReferenceRow>& CommandLineSwitches() {
         {"--no-server", "store: do not serve"},
         {"--password=TEXT", "store: the password that enciphers what is served"},
         {"--no-password", "store: serve in clear"},
+        {"--web-service[=PORT]", "store: publish over HTTP, SOAP and /metrics (port 61300)"},
+        {"--no-web-service", "store: do not publish over HTTP"},
         {"--tags", "print the reference of tags, markup codes and links, and exit"},
         {"--autostart=on|off", "start at login, or no longer "
                                "($XDG_CONFIG_HOME/autostart/keltrix.desktop)"},

@@ -1,5 +1,6 @@
 // Start-up: the creation of the main window, step by step in its fixed order.
 #include "app/dialogs.h"
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/tray_icon.h"
@@ -8,6 +9,7 @@
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
+#include "peripherals/scroll_flash.h"
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
@@ -31,6 +33,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Core_.OpenSettingsAndSwitches(args);
     if (Core_.Switches.AdvancedLog) SetUpAdvancedLog();
     for (const std::string& error : Core_.StartupErrors) ShowWarning(this, error);
+    CreateShellKeys();
     BuildMenu();
     CreateDisplay();
     WatchSecondStarts();
@@ -48,6 +51,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Core_.ReadUptimeFormatAndExclusions();
     Window_->LoadAlign();
     ReadHotkeySettings(*Settings_, Services_);
+    HotKeys_->LoadHotKeys(Services_.TrayKey, Services_.SuspendKey);
     ReadServiceSettings();
 
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
@@ -83,6 +87,7 @@ void TVistrandDisplay::CreateDisplay() {
             Tray_->SetIconColor(IconProcessorUsage);
     };
     hooks.ShowMessage = [this](const std::string& text) { ShowWarning(this, text); };
+    hooks.ViewLock = &Core_.ViewLock;
     Layout_ = std::make_unique<TDisplayLayout>(this, Core_.Formatters, *Settings_, hooks);
     Layout_->ScreenAdjust.Enabled = Core_.Switches.ScreenAdjust;
 
@@ -138,6 +143,7 @@ void TVistrandDisplay::ReadServiceSettings() {
     Bypassconfirm1->setChecked(Bypass_);
     ReadServerSettings(*Settings_, Services_);
     StartStoredServer();
+    CreateWebPublishing();
 }
 
 void TVistrandDisplay::CreateSamplingCycle() {
@@ -188,6 +194,7 @@ void TVistrandDisplay::ReadLateSettings() {
         Tray_->SetIconColor(show ? IconProcessorUsage : IconConnected);
     }
     ReadPeripheralSettings(*Settings_, Services_);
+    Flash_->LoadSettings();
     Window_->LoadPlacement();
 }
 

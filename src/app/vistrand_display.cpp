@@ -1,5 +1,6 @@
 #include "app/vistrand_display.h"
 
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/qt_event_loop.h"
@@ -10,6 +11,9 @@
 #include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
+#include "peripherals/scroll_flash.h"
+#include "net/web_publishing.h"
+#include "net/web_view.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
 
@@ -36,10 +40,12 @@ void TVistrandDisplay::Timer1Timer() {
 
 void TVistrandDisplay::GetInfo(bool force) {
     if (Core_.Switches.ClientMode) return ClientTick();
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Sampling_) Sampling_->GetInfo(force);
 }
 
 void TVistrandDisplay::RefreshScreen() {
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Layout_) Layout_->RefreshScreen();
 }
 

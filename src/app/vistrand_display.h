@@ -23,6 +23,11 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TGlobalHotKeys;
+class TScrollLockFlash;
+class TWebView;
+class TWebPublishing;
+class TWebMenu;
 class TMBMLink;
 class TPowerNotices;
 class TNetLink;
@@ -57,6 +62,9 @@ public slots:
     void ExcludeProcessfromPercentage1Click();
     void Help1Click();
     void About1Click();
+    void SetIconHotKey1Click();
+    void SetSuspendHotKey1Click();
+    void Flashkeyboardlights1Click();
     void ActasServer1Click();
 
 protected:
@@ -69,6 +77,8 @@ private:
     void SetUpAdvancedLog();
     void CreateDisplay();
     void ReadServiceSettings();
+    // The web service and the XML auto-save, with their menu items (step 19).
+    void CreateWebPublishing();
     void CreateSamplingCycle();
     void CreateSensorLink();
     void PowerMsg(int event);
@@ -79,6 +89,7 @@ private:
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    void CreateShellKeys(); // hotkeys and the network lamp
     // The record link: its menu, its object (a client connects at once), a stored server.
     void BuildNetworkingMenu();
     void StartNetLink();
@@ -108,6 +119,8 @@ private:
     std::unique_ptr<TDisplayLayout> Layout_;
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
+    std::unique_ptr<TGlobalHotKeys> HotKeys_;
+    std::unique_ptr<TScrollLockFlash> Flash_;
     std::unique_ptr<TMBMLink> MBMLink_;
     TPowerNotices* PowerNotices_ = nullptr; // a child of the window
     std::unique_ptr<TQtEventLoop> EventLoop_;
@@ -126,6 +139,11 @@ private:
     QAction* Bypassconfirm1 = nullptr;
     QAction* SaveadvDebugFile1 = nullptr;
     QAction* Help1 = nullptr;
+
+    // Read the record, the formatters and the labels: released before them.
+    std::unique_ptr<TWebView> WebView_;
+    std::unique_ptr<TWebPublishing> Web_;
+    TWebMenu* WebMenu_ = nullptr; // a child of the window
 };
 
 } // namespace keltrix

@@ -35,6 +35,8 @@ public:
     void SetCountedInterfaces(std::string_view names) {
         Source_.SetCountedInterfaces(platform::ParseInterfaceList(names));
     }
+    // The interfaces of slots 1 to 4 at the last network block (fewer when fewer count).
+    const std::vector<std::string>& SlotNames() const { return SlotNames_; }
 
 private:
     void Slot(TRawData& data, int slot, bool sameCount, float in, float out);
@@ -49,6 +51,7 @@ private:
     std::uint32_t PreviousCounted_ = 0;
     std::vector<std::uint32_t> Buffer_; // the table, 4-byte aligned
     std::string Problem_;
+    std::vector<std::string> SlotNames_;
 };
 
 } // namespace keltrix

@@ -24,6 +24,7 @@ MENU_LAYOUT='Layout
   Set &Width and Height
 Networking
   Act as &Server
+  Act as Web Service/Server
 Uptime Stats |stats
   Average &Uptime
   &Longest Uptime
@@ -31,8 +32,12 @@ Config
   Bypass confirm
   Edit Startup Parameter
   &Exclude Process from Percentage
+  Flash Scroll Lock if Net is in use
   Reset to Default Settings (Requires Restart)
+  Set Icon HotKey
+  Set Suspend HotKey
   Update &Interval
+  AutoSave XML
 Save SmartLog File |advdebug
 Help |help
 A&bout
