@@ -2,7 +2,6 @@
 
 #include "app/autostart.h"
 #include "app/console_mode.h"
-#include "app/headless_mode.h"
 #include "app/help_page.h"
 #include "app/process_entry.h"
 #include "app/reference.h"
@@ -41,7 +40,7 @@ void ShowHelpPage() {
 
 } // namespace
 
-int KeltrixEntry(int argc, char** argv, const TWindowStarter& startWindow) {
+int KeltrixEntry(int argc, char** argv, const TEntryParts& parts) {
     std::setlocale(LC_ALL, "");
     std::vector<std::string> args(argv + 1, argv + argc);
     const std::string program = argc > 0 ? argv[0] : "keltrix";
@@ -123,14 +122,14 @@ int KeltrixEntry(int argc, char** argv, const TWindowStarter& startWindow) {
         }
         if (storeOnly) return 0;
     }
-    if (server.Headless) return RunHeadlessMode(args);
+    if (server.Headless) return parts.Headless(argv[0], args);
     if (!console.Enabled && NoDisplayAvailable()) {
         std::cerr << program << ": no display to open; running in console mode\n";
         console.Enabled = true;
     }
     if (console.Enabled) return RunConsoleMode(args, console);
 
-    return startWindow(argv[0], args);
+    return parts.Window(argv[0], args);
 }
 
 } // namespace keltrix

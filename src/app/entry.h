@@ -9,10 +9,16 @@
 
 namespace keltrix {
 
-// Opens the window and runs its message loop (the window program), or hands the process to
-// the window program (the front); returns the exit status.
-using TWindowStarter = std::function<int(char* argv0, const std::vector<std::string>& args)>;
+// Opens the window and runs its message loop, or runs the headless server (the programs that
+// hold them), or hands the process to the program that holds it (the front); returns the
+// exit status.
+using TPartStarter = std::function<int(char* argv0, const std::vector<std::string>& args)>;
 
-int KeltrixEntry(int argc, char** argv, const TWindowStarter& startWindow);
+struct TEntryParts {
+    TPartStarter Window;
+    TPartStarter Headless;
+};
+
+int KeltrixEntry(int argc, char** argv, const TEntryParts& parts);
 
 } // namespace keltrix

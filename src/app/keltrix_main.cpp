@@ -1,6 +1,7 @@
 #include "app/keltrix_main.h"
 
 #include "app/entry.h"
+#include "app/headless_mode.h"
 #include "app/keltrix_application.h"
 #include "app/process_entry.h"
 #include "app/vistrand_display.h"
@@ -60,7 +61,9 @@ int RunWindow(char* argv0, const std::vector<std::string>& args) {
 } // namespace
 
 int KeltrixMain(int argc, char** argv) {
-    return KeltrixEntry(argc, argv, RunWindow);
+    return KeltrixEntry(argc, argv, {RunWindow, [](char*, const std::vector<std::string>& args) {
+                                         return RunHeadlessMode(args);
+                                     }});
 }
 
 } // namespace keltrix

@@ -14,13 +14,13 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/reference.cpp
     src/app/autostart.cpp
     src/app/console_json.cpp
+    src/app/web_options.cpp
+    src/app/entry.cpp
 )
 # Plain C++ too, but with the web service (cpp-httplib): in keltrix_headless.
 set(KELTRIX_APP_HEADLESS_SOURCES
     src/app/headless_mode.cpp
     src/app/headless_web.cpp
-    src/app/web_options.cpp
-    src/app/entry.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp

@@ -15,6 +15,7 @@ DESTDIR=$DEST cmake --install "$BUILD" --prefix "$PREFIX" --strip >"$TESTROOT/in
 expected=(
     bin/keltrix
     libexec/keltrix/keltrix
+    libexec/keltrix/server/keltrix
     share/applications/keltrix.desktop
     share/metainfo/org.keltrix.Keltrix.metainfo.xml
     share/man/man1/keltrix.1
@@ -32,10 +33,10 @@ stray=$(cd "$DEST" && find . -type f | sed 's|^\./||' |
 [ -z "$stray" ] || fail "installed outside the usual folders: $stray"
 pass "installed: $(cd "$DEST" && find . -type f | wc -l) files in their places"
 
-for p in bin/keltrix libexec/keltrix/keltrix; do
+for p in bin/keltrix libexec/keltrix/keltrix libexec/keltrix/server/keltrix; do
     file -b "$ROOT/$p" | grep -q ', stripped' || fail "$p is not stripped: $(file -b "$ROOT/$p")"
 done
-pass "both programs are stripped"
+pass "the three programs are stripped"
 
 # 2. Each part valid for its tool.
 desktop-file-validate "$ROOT/share/applications/keltrix.desktop" || fail "the desktop file does not validate"

@@ -89,8 +89,9 @@ std::string ProgramDir() {
     std::string exe(buf, static_cast<std::size_t>(n));
     const std::size_t slash = exe.rfind('/');
     const std::string dir = slash == 0 ? "/" : exe.substr(0, slash);
-    // The window program lives apart; what is beside the program is beside the front.
-    return ProgramPart() == TProgramPart::Window ? FrontDirOfWindow(dir) : dir;
+    // The window and server programs live apart; what is beside the program is beside the
+    // front.
+    return ProgramPart() == TProgramPart::Front ? dir : FrontDirOf(ProgramPart(), dir);
 }
 
 std::string ShippedDir() {

@@ -14,6 +14,12 @@
 #ifndef KELTRIX_BIN_FROM_WINDOW
 #define KELTRIX_BIN_FROM_WINDOW "../../bin"
 #endif
+#ifndef KELTRIX_SERVER_FROM_BIN
+#define KELTRIX_SERVER_FROM_BIN "../libexec/keltrix/server/keltrix"
+#endif
+#ifndef KELTRIX_BIN_FROM_SERVER
+#define KELTRIX_BIN_FROM_SERVER "../../../bin"
+#endif
 
 namespace keltrix::platform {
 namespace {
@@ -41,23 +47,26 @@ TProgramPart ProgramPart() {
     return Part;
 }
 
-std::string WindowProgram(const std::string& frontDir) {
+std::string PartProgram(TProgramPart part, const std::string& frontDir) {
+    const bool server = part == TProgramPart::Server;
     // The build tree first: an installation has no libexec folder inside its bin folder.
-    for (const char* beside : {"libexec/keltrix", KELTRIX_WINDOW_FROM_BIN}) {
+    for (const char* beside : {server ? "libexec/server/keltrix" : "libexec/keltrix",
+                               server ? KELTRIX_SERVER_FROM_BIN : KELTRIX_WINDOW_FROM_BIN}) {
         const std::string path = frontDir + "/" + beside;
         if (IsProgram(path)) return Resolved(path);
     }
     return {};
 }
 
-std::string FrontDirOfWindow(const std::string& windowDir) {
-    const std::string up = windowDir + "/..";
-    if (windowDir.size() >= 8 && windowDir.compare(windowDir.size() - 8, 8, "/libexec") == 0 &&
-        IsProgram(up + "/keltrix"))
-        return Resolved(up);
-    const std::string installed = windowDir + "/" KELTRIX_BIN_FROM_WINDOW;
-    if (IsProgram(installed + "/keltrix")) return Resolved(installed);
-    return windowDir;
+std::string FrontDirOf(TProgramPart part, const std::string& partDir) {
+    const bool server = part == TProgramPart::Server;
+    // The build tree's layout, then the installation's: the first folder with the front.
+    for (const char* up :
+         {server ? "../.." : "..", server ? KELTRIX_BIN_FROM_SERVER : KELTRIX_BIN_FROM_WINDOW}) {
+        const std::string dir = partDir + "/" + up;
+        if (IsProgram(dir + "/keltrix")) return Resolved(dir);
+    }
+    return partDir;
 }
 
 std::string ReplaceProcess(const std::string& program, char** argv) {
