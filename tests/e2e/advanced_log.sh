@@ -11,8 +11,7 @@ HERE=$(cd "$(dirname "$0")" && pwd)
 
 # The program in a folder of its own, beside a help file, so that "Help" is shown; whatever
 # it opens goes to a recorder instead of the desktop.
-mkdir -p "$TESTROOT/prog"
-cp "$KELTRIX" "$TESTROOT/prog/keltrix"
+copy_program "$TESTROOT/prog"
 : >"$TESTROOT/prog/Keltrix.chm"
 KELTRIX=$TESTROOT/prog/keltrix
 OPENED=$TESTROOT/opened.txt

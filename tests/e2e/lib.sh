@@ -51,4 +51,16 @@ wait_for_window() {
     return 1
 }
 
+# Copies the program with the programs it becomes (window, headless server) into folder $1,
+# without what lies beside it in the build folder (dll, configs).
+copy_program() {
+    local from
+    from=$(dirname "$KELTRIX")
+    mkdir -p "$1/libexec/server"
+    cp "$KELTRIX" "$1/keltrix"
+    [ -e "$from/libexec/keltrix" ] && cp "$from/libexec/keltrix" "$1/libexec/keltrix"
+    [ -e "$from/libexec/server/keltrix" ] && cp "$from/libexec/server/keltrix" "$1/libexec/server/keltrix"
+    return 0
+}
+
 source "$(dirname "${BASH_SOURCE[0]}")/menu_lib.sh"

@@ -92,8 +92,7 @@ pass "a failed start shows \"MBM Failed to Launch\" with its error code, once"
 
 # Without the starter: nothing is said and nothing retried; with a monitor window shown by
 # hand, the user is told once and the link stays off.
-mkdir -p "$TESTROOT/bare"
-cp "$KELTRIX" "$TESTROOT/bare/keltrix"
+copy_program "$TESTROOT/bare"
 hwmon_device hwmon0 kxboard temp1_input=45500
 KELTRIX=$TESTROOT/bare/keltrix
 start_keltrix -advdebug -noballoon

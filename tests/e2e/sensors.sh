@@ -113,8 +113,7 @@ rc=0
 "$SENSORD" 2>"$TESTROOT/none.txt" || rc=$?
 [ "$rc" -eq 3 ] && grep -q 'no temperature, voltage or fan sensors found' "$TESTROOT/none.txt" ||
     fail "no sensors: status $rc, $(cat "$TESTROOT/none.txt")"
-mkdir -p "$TESTROOT/bare"
-cp "$KELTRIX" "$TESTROOT/bare/keltrix"
+copy_program "$TESTROOT/bare"
 hwmon_device hwmon0 kxboard temp1_input=45500
 timeout 20 "$TESTROOT/bare/keltrix" --console=4 '--format=T|<NAME=Temp1>|<NAME=Fan1>' >"$out" 2>"$TESTROOT/err.txt" ||
     fail "console run without the starter failed"
