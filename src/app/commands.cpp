@@ -29,6 +29,9 @@ template <class F> auto TVistrandDisplay::Prompt(F&& body) {
 }
 
 void TVistrandDisplay::BuildMenu() {
+    connect(PopupMenu1.addAction("&Display Items"), &QAction::triggered, this,
+            &TVistrandDisplay::DisplayItems1Click);
+    PopupMenu1.addSeparator();
     Layout1 = PopupMenu1.addMenu("Layout");
     Networking1 = PopupMenu1.addMenu("Networking");
     BuildNetworkingMenu();
@@ -55,6 +58,8 @@ void TVistrandDisplay::BuildMenu() {
     connect(config->addAction("Update &Interval"), &QAction::triggered, this,
             &TVistrandDisplay::UpdateInterval1Click);
 
+    PopupMenu1.addSeparator();
+    FastConfig1 = PopupMenu1.addMenu("Fast Config");
     PopupMenu1.addSeparator();
     SaveadvDebugFile1 = PopupMenu1.addAction("Save SmartLog File");
     SaveadvDebugFile1->setVisible(SmartLog_ != nullptr);

@@ -23,5 +23,6 @@ set(KELTRIX_APP_SOURCES
     src/app/tray_icon.cpp src/app/tray_pictures.cpp
     src/app/sensor_link.cpp src/app/power_notices.cpp
     src/app/qt_event_loop.cpp src/app/net_commands.cpp
+    src/app/config_commands.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

@@ -11,7 +11,9 @@
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
+#include "settings/config_sets.h"
 #include "settings/registry_store.h"
+#include "settings/vistrand_options.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -65,6 +67,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     StartMainTimer();
     Tray_->SetIconColor(Tray_->IconKind());
     Tray_->WatchTaskBar();
+    LoadStartupConfigSet();
     WatchExitSignals();
     ShowStartupMessages();
     if (const std::string problem = Settings_->LoadError(); !problem.empty())
@@ -89,11 +92,13 @@ void TVistrandDisplay::CreateDisplay() {
     TWindowBehaviourHooks windowHooks;
     windowHooks.Suspend = hooks.Suspend;
     windowHooks.Resume = hooks.Resume;
-    windowHooks.FormatEditorVisible = [] { return false; };
+    windowHooks.FormatEditorVisible = [this] { return FormatEditorVisible(); };
     windowHooks.ShowMessage = hooks.ShowMessage;
     Window_ = std::make_unique<TWindowBehaviour>(this, *Layout_, *Settings_, windowHooks);
     Window_->FillLayoutMenu(Layout1);
     for (int i = 0; i < Core_.Switches.LockToggles; ++i) Window_->LockPosition1Click();
+    CreateConfigSets();
+    ConfigSets_->SetMenu(FastConfig1);
 }
 
 void TVistrandDisplay::SetUpAdvancedLog() {
@@ -168,6 +173,7 @@ void TVistrandDisplay::CreateTrayIcon() {
     options.ClientMode = [this] { return Core_.Switches.ClientMode; };
     options.AlwaysOnTop = [this] { return Window_->AlwaysOnTop1->isChecked(); };
     options.Menu = &PopupMenu1;
+    options.BeforeMenu = [this] { PopupMenu1Popup(); };
     Tray_ = std::make_unique<TTrayIcon>(*Settings_, this, proc, *Core_.RawData, options, this);
     // Between the separator after "&Transparent Background" and "Always &On Top".
     const QList<QAction*> items = Layout1->actions();

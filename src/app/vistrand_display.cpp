@@ -11,7 +11,9 @@
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
 #include "platform/single_instance.h"
+#include "settings/config_sets.h"
 #include "settings/registry_store.h"
+#include "settings/vistrand_options.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -91,10 +93,10 @@ void TVistrandDisplay::closeEvent(QCloseEvent* event) {
 void TVistrandDisplay::contextMenuEvent(QContextMenuEvent* event) {
     // The tray icon carries the menu; without a tray host the window must offer it.
     if (Tray_ && Tray_->HasTrayHost()) return;
-    LogAdd("PopUpMenu1Popup");
     if (Tray_) {
         Tray_->OpenMenu(event->globalPos());
     } else {
+        PopupMenu1Popup();
         PopupMenu1.popup(event->globalPos());
     }
 }

@@ -6,6 +6,7 @@
 #include "settings/service_settings.h"
 
 #include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -27,6 +28,8 @@ class TMBMLink;
 class TPowerNotices;
 class TNetLink;
 class TQtEventLoop;
+class TConfigSets;
+class TOptionForm;
 namespace platform {
 class TNamedEvent;
 }
@@ -58,6 +61,7 @@ public slots:
     void Help1Click();
     void About1Click();
     void ActasServer1Click();
+    void DisplayItems1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -87,6 +91,12 @@ private:
     void CloseNetLink();
 
     void BuildMenu();
+    // The format editor and config sets (config_commands.cpp).
+    void CreateConfigSets();
+    std::unique_ptr<TOptionForm> CreateOptionForm();
+    bool FormatEditorVisible() const;
+    void PopupMenu1Popup(); // rebuilds "Fast Config"
+    void LoadStartupConfigSet();
     static bool HelpFileExists();
     void Timer1Timer();
     void GetInfo(bool force);
@@ -112,6 +122,8 @@ private:
     TPowerNotices* PowerNotices_ = nullptr; // a child of the window
     std::unique_ptr<TQtEventLoop> EventLoop_;
     std::unique_ptr<TNetLink> Link_; // watches descriptors of EventLoop_: released first
+    std::unique_ptr<TConfigSets> ConfigSets_;
+    QPointer<TOptionForm> OptionForm_; // while "&Display Items" shows it
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
@@ -120,6 +132,7 @@ private:
     QMenu PopupMenu1;
     QMenu* Layout1 = nullptr;
     QMenu* Networking1 = nullptr;
+    QMenu* FastConfig1 = nullptr;
     QAction* ActasServer1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;

@@ -13,6 +13,9 @@ std::string ProgramDir(); // folder of the running executable
 // Where files "beside the program" are written: ProgramDir(), or DataDir() for an installed
 // program whose folder is not writable.
 std::string WritableProgramDir();
+// What an installed program ships beside itself: <prefix>/share/keltrix when the executable
+// is <prefix>/bin/keltrix and that folder exists; empty for a program run from its build tree.
+std::string SharedDataDir();
 std::string SettingsFile(); // ConfigDir()/registry.reg
 
 // Creates the folder and its parents; false when it cannot.

@@ -86,6 +86,14 @@ std::string WritableProgramDir() {
     return access(dir.c_str(), W_OK) == 0 ? dir : DataDir();
 }
 
+std::string SharedDataDir() {
+    const std::string dir = ProgramDir() + "/../share/keltrix";
+    struct stat st {};
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
+    char resolved[PATH_MAX];
+    return realpath(dir.c_str(), resolved) ? std::string(resolved) : dir;
+}
+
 std::string SettingsFile() {
     return ConfigDir() + "/registry.reg";
 }
