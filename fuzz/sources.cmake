@@ -18,4 +18,5 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_date_time.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_mbm_shared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_xml.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_set.cpp
 )

@@ -2,7 +2,6 @@
 
 #include "base/errors.h"
 #include "base/smartlog.h"
-#include "display/layout_text.h"
 #include "measure/codepage.h"
 #include "platform/file_store.h"
 #include "platform/paths.h"
@@ -164,9 +163,11 @@ std::string PackConfigSet(const TConfigSet& set) {
     line("Y", std::to_string(set.Y));
     text.append(Marker).append(CrLf);
     text.append(set.FormatString).append(CrLf);
-    // Windows-1252 unless a character has no place there: then UTF-8 keeps it.
+    // Windows-1252 unless a character has no place there, or its bytes would read back as
+    // other UTF-8 text ("\xC3\xA9" is both "Ã©" and "é"): UTF-8 keeps those as they are.
     std::string ansi = Utf8ToAnsi(text);
-    return AnsiToUtf8(ansi) == text ? ansi : text;
+    if (AnsiToUtf8(ansi) != text || (ansi != text && IsValidUtf8(ansi))) return text;
+    return ansi;
 }
 
 TConfigSetFile ParseConfigSet(std::string_view bytes) {
@@ -194,7 +195,6 @@ TConfigSetFile ParseConfigSet(std::string_view bytes) {
 }
 
 TConfigSetFile ReadConfigSetFile(const std::string& path) {
-    LogAdd("ReadConfigSetFile (" + path + ")");
     std::string bytes, error;
     if (!platform::ReadTextFile(path, bytes, &error)) throw EInOutError("Cannot open " + error);
     if (bytes.size() > MaxConfigSetFileSize)
@@ -274,12 +274,6 @@ std::vector<std::string> ConfigSetFolders() {
     if (const std::string own = platform::ProgramDir() + "/configs"; own != folders.front())
         folders.push_back(own);
     return folders;
-}
-
-std::string WritableConfigSetFolder() {
-    const std::string folder = ConfigSetFolders().front();
-    platform::MakeDirs(folder);
-    return folder;
 }
 
 } // namespace keltrix

@@ -82,11 +82,9 @@ struct TConfigSetEntry {
 // nothing; entries that are not files are left out.
 std::vector<TConfigSetEntry> ListConfigSets(const std::vector<std::string>& folders);
 
-// The "configs" folders beside the program, the user's first: for a program run from its
-// build tree its own folder's; for an installed one the user's data folder's, then the
-// shipped sets of <prefix>/share/keltrix.
+// The "configs" folders beside the program, the one the user writes to first: for a program
+// run from its build tree its own folder's; for an installed one the user's data folder's,
+// then the shipped sets of <prefix>/share/keltrix.
 std::vector<std::string> ConfigSetFolders();
-// Where the export dialog starts and new sets go: the first of ConfigSetFolders (created).
-std::string WritableConfigSetFolder();
 
 } // namespace keltrix

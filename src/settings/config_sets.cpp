@@ -227,7 +227,7 @@ void TConfigSets::SearchForConfigs() {
 
 QAction* TConfigSets::AddMenuItem(const std::string& text, QMenu* parent, bool isFile,
                                   const std::function<void(QAction*)>& handler) {
-    LogAdd("AddMenuItem (" + text + ")");
+    LogAdd(text == "-" ? std::string("AddMenuSeperator") : "AddMenuItem (" + text + ")");
     auto* item = new QAction(this);
     if (text == "-") {
         item->setSeparator(true);

@@ -70,7 +70,6 @@ TOptionForm::TOptionForm(TOptionFormHost host, TOptionFormPrompts prompts, QWidg
 TOptionForm::~TOptionForm() = default;
 
 void TOptionForm::FormCreate() {
-    LogAdd("FormCreate");
     std::vector<std::string> titles;
     for (const auto& formatter : Host_.Layout->Formatters()) formatter->GetTitles(titles);
     for (const std::string& title : titles) lbfmt->addItem(QString::fromStdString(title));
@@ -81,6 +80,7 @@ void TOptionForm::FormCreate() {
     connect(Memo1, &QPlainTextEdit::cursorPositionChanged, this, [this] { UpdatePreview(); });
     connect(Memo1, &QPlainTextEdit::textChanged, this, [this] { UpdatePreview(); });
     UpdatePreview();
+    Memo1->setFocus();
 }
 
 void TOptionForm::BuildControls() {
@@ -217,7 +217,6 @@ std::string TOptionForm::FormatText() const {
 }
 
 void TOptionForm::lbFmt1Click() {
-    LogAdd("lbFmt1Click");
     if (lbfmt->currentIndex() < 0) return;
     const std::string title = lbfmt->currentText().toStdString();
     meDesc->clear();
@@ -236,14 +235,12 @@ void TOptionForm::PutOnClipboard(const QString& text) {
 }
 
 void TOptionForm::Button1Click() {
-    LogAdd("Button1Click");
     PutOnClipboard(meTag->text());
     Memo1->paste();
     Memo1->setFocus();
 }
 
 void TOptionForm::InsertTag(QPlainTextEdit* memo, const QString& openTag, const QString& closeTag) {
-    LogAdd("InsertTag (" + openTag.toStdString() + closeTag.toStdString() + ")");
     QTextCursor cursor = memo->textCursor();
     if (!cursor.hasSelection()) {
         PutOnClipboard(openTag + closeTag);
@@ -298,7 +295,6 @@ QString TOptionForm::ColorTag(TColor color) {
 }
 
 void TOptionForm::ToolButton7Click() {
-    LogAdd("ToolButton7Click");
     if (!Prompts_.ChooseColor) return;
     const auto color = Prompts_.ChooseColor(Host_.Layout->FontColor());
     if (!color) return;
@@ -306,13 +302,11 @@ void TOptionForm::ToolButton7Click() {
 }
 
 void TOptionForm::btnPreviewClick() {
-    LogAdd("btnPreviewClick");
     Host_.Layout->SetFromString(FormatText());
     Host_.Layout->SetSize();
 }
 
 void TOptionForm::btnApplyClick() {
-    LogAdd("btnApplyClick");
     btnPreviewClick();
     Host_.Layout->SaveString(FormatText());
     Host_.Layout->SetSize();
@@ -323,7 +317,6 @@ std::string TOptionForm::BackupFile() {
 }
 
 void TOptionForm::btnOKClick() {
-    LogAdd("btnOKClick");
     btnApplyClick();
     if (Imported_) {
         Imported_ = false;
@@ -333,7 +326,6 @@ void TOptionForm::btnOKClick() {
 }
 
 void TOptionForm::btnCancelClick() {
-    LogAdd("btnCancelClick");
     if (Imported_) {
         // The look of before the import comes back, with its format string.
         std::string text;
@@ -361,7 +353,6 @@ void TOptionForm::FormCloseQuery() {
 }
 
 void TOptionForm::BitBtn1Click() {
-    LogAdd("BitBtn1Click");
     // Only the first import keeps the look to come back to.
     if (!Imported_) {
         Host_.ConfigSets->PackSettingFile(BackupFile());
@@ -369,7 +360,7 @@ void TOptionForm::BitBtn1Click() {
     }
     if (!Prompts_.OpenConfig) return;
     std::string folder;
-    for (const std::string& candidate : ConfigSetFolders())
+    for (const std::string& candidate : Host_.ConfigSets->Folders())
         if (QDir(QString::fromStdString(candidate)).exists()) {
             folder = candidate;
             break;
@@ -383,9 +374,12 @@ void TOptionForm::BitBtn1Click() {
 }
 
 void TOptionForm::BitBtn2Click() {
-    LogAdd("BitBtn2Click");
     if (!Prompts_.SaveConfig) return;
-    if (const auto file = Prompts_.SaveConfig("Export Config...", WritableConfigSetFolder()))
+    // Sets saved where the program looks for them show in "Fast Config".
+    const std::vector<std::string> folders = Host_.ConfigSets->Folders();
+    const std::string folder = folders.empty() ? std::string() : folders.front();
+    if (!folder.empty()) platform::MakeDirs(folder);
+    if (const auto file = Prompts_.SaveConfig("Export Config...", folder))
         Host_.ConfigSets->PackSettingFile(*file);
 }
 

@@ -87,10 +87,13 @@ TEST(ConfigSetFile, IsWindows1252UnlessACharacterHasNoPlaceThere) {
               std::string::npos);
     EXPECT_EQ(ParseConfigSet(bytes).Set.FormatString, set.FormatString);
 
-    set.FormatString = "\xD0\x9F\xD1\x80\xD0\xBE\xD1\x86 \xE2\x86\x92"; // Cyrillic and an arrow
-    bytes = PackConfigSet(set);
-    EXPECT_NE(bytes.find(set.FormatString), std::string::npos) << "kept as UTF-8, no '?'";
-    EXPECT_EQ(ParseConfigSet(bytes).Set.FormatString, set.FormatString);
+    for (const char* text : {"\xD0\x9F\xD1\x80\xD0\xBE\xD1\x86 \xE2\x86\x92", // Cyrillic, an arrow
+                             "\xC3\x83\xC2\xA9"}) { // "Ã©", whose ANSI bytes are UTF-8 "é"
+        set.FormatString = text;
+        bytes = PackConfigSet(set);
+        EXPECT_NE(bytes.find(set.FormatString), std::string::npos) << "kept as UTF-8, no '?'";
+        EXPECT_EQ(ParseConfigSet(bytes).Set.FormatString, set.FormatString);
+    }
 }
 
 TEST(ConfigSetFile, RefusesANameThatALineCannotHold) {
