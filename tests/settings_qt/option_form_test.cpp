@@ -1,4 +1,5 @@
 // The format editor on Qt's offscreen platform, over a real display layout and settings file.
+#include "base/errors.h"
 #include "editor_fixture.h"
 
 #include <QAction>
@@ -149,7 +150,10 @@ TEST_F(OptionForm, ImportThenCancelRestoresAndImportThenOkKeeps) {
     Settings.WriteString("FontName", "DejaVu Sans");
     Settings.WriteInteger("Align", 0);
     Settings.WriteBool("AOT", false);
-    Settings.WriteString("FormatString", "first\r\nsecond <NAME=CompName>");
+    Settings.WriteString("FormatString", "first\r\nsecond <NAME=CompName>\r\n");
+    // Every value a set holds exists, as after any export: the whole file can be compared.
+    Sets->PackSettingFile(Temp.File("before.kcfg"));
+    const std::string before = ReadFile(Settings.FileName());
     const std::string set = Temp.File("imported.kcfg");
     WriteFile(set, "FONTNAME=DejaVu Serif\r\nALIGN=2\r\nAOT=YES\r\nX=40\r\nY=50\r\n"
                    "FORMATSTRING\r\nimported line\r\n");
@@ -168,6 +172,7 @@ TEST_F(OptionForm, ImportThenCancelRestoresAndImportThenOkKeeps) {
         EXPECT_FALSE(form->Imported());
         EXPECT_FALSE(std::filesystem::exists(backup)) << "the backup is removed";
         if (ok) break;
+        EXPECT_EQ(ReadFile(Settings.FileName()), before) << "every stored value as it was";
         EXPECT_EQ(Settings.ReadString("FontName"), "DejaVu Sans");
         EXPECT_EQ(Settings.ReadInteger("Align"), 0);
         EXPECT_FALSE(Settings.ReadBool("AOT"));
@@ -180,6 +185,18 @@ TEST_F(OptionForm, ImportThenCancelRestoresAndImportThenOkKeeps) {
     EXPECT_TRUE(Behaviour->Center1->isChecked());
     EXPECT_EQ(Layout.FormatString(), "imported line\r\n");
     EXPECT_EQ(Dialogs.front().substr(0, 17), "Import Config...|");
+}
+
+TEST_F(OptionForm, ImportStopsBeforeItsDialogWhenTheBackupCannotBeWritten) {
+    // The data folder under a plain file: no one, root included, can create it.
+    WriteFile(Temp.File("file"), "x");
+    setenv("XDG_DATA_HOME", Temp.File("file").c_str(), 1);
+    const auto form = Editor();
+    EXPECT_THROW(form->BitBtn1Click(), EInOutError);
+    EXPECT_TRUE(Dialogs.empty()) << "no open dialog without a backup";
+    EXPECT_FALSE(form->Imported());
+    form->btnCancelClick(); // nothing to restore
+    EXPECT_EQ(Layout.FormatString(), "first\r\nsecond <NAME=CompName>");
 }
 
 TEST_F(OptionForm, CancelAfterTwoImportsGoesBackToBeforeTheFirst) {
