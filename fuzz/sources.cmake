@@ -20,3 +20,8 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_xml.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_set.cpp
 )
+# Targets of the web service (they link cpp-httplib and pugixml).
+set(KELTRIX_NET_FUZZERS
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_soap_request.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_http_request.cpp
+)

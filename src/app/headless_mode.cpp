@@ -1,5 +1,7 @@
 #include "app/headless_mode.h"
 
+#include "app/console_sensors.h"
+#include "app/headless_web.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
 #include "platform/exit_signals.h"
@@ -72,6 +74,9 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
         Loop_.Quit();
     };
 
+    // Temperatures and fans are blocks too: the hardware-monitor link starts like the window's.
+    Sensors_ = std::make_unique<TConsoleSensorLink>(*Sampling_);
+
     // No format string of its own decides: every block runs, every mapped drive is measured.
     for (auto& f : Core_.Formatters) f->Active = true;
     TRawData& record = Core_.RawData->Data();
@@ -96,11 +101,12 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
     }
     if (Running_.empty())
         std::cerr << "keltrix: --headless: no service is switched on, so nothing is served; "
-                     "store one with --server[=PORT]\n";
+                     "store one with --server[=PORT] or --web-service[=PORT]\n";
     return true;
 }
 
 void THeadlessHost::Sample(bool force) {
+    if (Sensors_) Sensors_->RunPosted();
     const std::lock_guard<std::mutex> hold(RecordLock_);
     Sampling_->GetInfo(force);
 }
@@ -147,6 +153,7 @@ void THeadlessHost::Exit(bool countRun) {
 int RunHeadlessMode(const std::vector<std::string>& args) {
     THeadlessHost host(std::make_unique<TRegistryStore>(platform::SettingsFile()));
     host.AddService(std::make_unique<TLinkService>());
+    AddWebServices(host);
     return host.Run(args);
 }
 

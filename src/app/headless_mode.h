@@ -16,6 +16,7 @@ namespace keltrix {
 
 class THeadlessHost;
 class TSamplingCycle;
+class TConsoleSensorLink;
 
 // A service of the headless server (the record link, the web service, ...). Started in the
 // order added, after the first sample; stopped in reverse order by the orderly exit.
@@ -47,6 +48,7 @@ public:
     TMonitorCore& Core() { return Core_; }
     TRawDataShell& Record() { return *Core_.RawData; }
     std::mutex& RecordLock() { return RecordLock_; }
+    const TSamplingCycle* Sampling() const { return Sampling_.get(); }
 
 private:
     bool StartUp(const std::vector<std::string>& args);
@@ -58,6 +60,7 @@ private:
     platform::TPollLoop Loop_;
     std::mutex RecordLock_;
     std::unique_ptr<TSamplingCycle> Sampling_;
+    std::unique_ptr<TConsoleSensorLink> Sensors_; // serves Sampling_: released first
     std::vector<std::unique_ptr<THeadlessService>> Services_;
     std::vector<THeadlessService*> Running_;
     bool Failed_ = false;

@@ -7,6 +7,7 @@
 #include "app/process_entry.h"
 #include "app/server_options.h"
 #include "app/vistrand_display.h"
+#include "app/web_options.h"
 #include "base/errors.h"
 #include "display/app_icon.h"
 #include "platform/paths.h"
@@ -18,6 +19,7 @@
 
 #include <QMetaObject>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <iostream>
@@ -77,12 +79,17 @@ int KeltrixMain(int argc, char** argv) {
         std::cerr << program << ": " << consoleError << "\n";
         return 2;
     }
+    TWebServiceOptions web;
+    if (!TakeWebServiceOptions(args, web, consoleError)) {
+        std::cerr << program << ": " << consoleError << "\n";
+        return 2;
+    }
     if (server.Headless && console.Enabled) {
         std::cerr << program << ": --headless and --console exclude each other\n";
         return 2;
     }
-    // Storing the server's values is a command of its own unless --headless runs with them.
-    const bool storeOnly = server.StoresAnything() && !server.Headless;
+    // Storing the services' values is a command of its own unless --headless runs with them.
+    const bool storeOnly = (server.StoresAnything() || web.StoresAnything()) && !server.Headless;
     const TLongOptions longOpts = TakeLongOptions(args);
     if (!longOpts.Unknown.empty()) {
         std::cerr << program << ": unknown option " << longOpts.Unknown.front() << "\n"
@@ -116,10 +123,16 @@ int KeltrixMain(int argc, char** argv) {
         return 1;
     }
     if (outcome.HelpShown || !outcome.RunAllowed) return 0;
-    if (server.StoresAnything()) {
+    if (server.StoresAnything() || web.StoresAnything()) {
         try {
             TRegistryStore store(platform::SettingsFile());
-            const std::string told = StoreServerOptions(store, server);
+            std::string told;
+            if (server.StoresAnything()) told = StoreServerOptions(store, server);
+            if (web.StoresAnything()) {
+                TRegistryStore webStore(platform::SettingsFile());
+                const std::string webTold = StoreWebServiceOptions(webStore, web);
+                told += (told.empty() ? "" : "; ") + webTold;
+            }
             if (storeOnly) std::cout << program << ": " << told << "\n";
         } catch (const std::exception& e) {
             std::cerr << program << ": " << e.what() << "\n";

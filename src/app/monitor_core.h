@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,9 @@ public:
     std::string UptimeFormat = "*d* days, *H* hrs, *M* mins, *S* secs";
     std::string Exclude;
     std::vector<std::string> StartupErrors; // shown in message boxes by the caller
+    // Held while the record, the formatters' Active flags or the label texts change; the web
+    // service's request threads take their snapshots under it.
+    std::recursive_mutex ViewLock;
 };
 
 // ProcType from the processor level: "IA64", "i386".."i686" or "UNK?".

@@ -61,6 +61,8 @@ std::string UsageText(const std::string& program) {
            "  --no-server        store: do not serve\n"
            "  --password=TEXT    store: the password that enciphers what is served\n"
            "  --no-password      store: serve in clear\n"
+           "  --web-service[=PORT], --no-web-service\n"
+           "                     store: publish over HTTP, SOAP and /metrics (port 61300), or not\n"
            "                     (without --headless these store and exit)\n"
            "  --help             show this text\n"
            "  --version          show the version\n"

@@ -5,6 +5,7 @@
 #include "base/smartlog.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
+#include "net/web_menu.h"
 #include "settings/registry_store.h"
 #include "settings/settings_key.h"
 #include "settings/uptime_stats.h"
@@ -36,6 +37,7 @@ void TVistrandDisplay::Exit1Click() {
     // From here on nothing may stop the exit.
     try {
         Timer_->Suspend();
+        if (WebMenu_) WebMenu_->Shutdown();
         CloseNetLink();
         if (Tray_) Tray_->Remove();
         if (WipeRegistrySettings1->isChecked()) {

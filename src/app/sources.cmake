@@ -8,8 +8,13 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/console_mode.cpp
     src/app/console_sensors.cpp
     src/app/console_client.cpp
-    src/app/headless_mode.cpp
     src/app/server_options.cpp
+)
+# Plain C++ too, but with the web service (cpp-httplib): in keltrix_headless.
+set(KELTRIX_APP_HEADLESS_SOURCES
+    src/app/headless_mode.cpp
+    src/app/headless_web.cpp
+    src/app/web_options.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp
@@ -20,6 +25,7 @@ set(KELTRIX_APP_SOURCES
     src/app/startup.cpp
     src/app/shutdown.cpp
     src/app/commands.cpp
+    src/app/web_wiring.cpp
     src/app/tray_icon.cpp src/app/tray_pictures.cpp
     src/app/sensor_link.cpp src/app/power_notices.cpp
     src/app/qt_event_loop.cpp src/app/net_commands.cpp

@@ -86,6 +86,7 @@ void TVistrandDisplay::CreateDisplay() {
             Tray_->SetIconColor(IconProcessorUsage);
     };
     hooks.ShowMessage = [this](const std::string& text) { ShowWarning(this, text); };
+    hooks.ViewLock = &Core_.ViewLock;
     Layout_ = std::make_unique<TDisplayLayout>(this, Core_.Formatters, *Settings_, hooks);
     Layout_->ScreenAdjust.Enabled = Core_.Switches.ScreenAdjust;
 
@@ -143,6 +144,7 @@ void TVistrandDisplay::ReadServiceSettings() {
     Bypassconfirm1->setChecked(Bypass_);
     ReadServerSettings(*Settings_, Services_);
     StartStoredServer();
+    CreateWebPublishing();
 }
 
 void TVistrandDisplay::CreateSamplingCycle() {

@@ -10,6 +10,8 @@
 #include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
+#include "net/web_publishing.h"
+#include "net/web_view.h"
 #include "platform/single_instance.h"
 #include "settings/config_sets.h"
 #include "settings/registry_store.h"
@@ -38,10 +40,12 @@ void TVistrandDisplay::Timer1Timer() {
 
 void TVistrandDisplay::GetInfo(bool force) {
     if (Core_.Switches.ClientMode) return ClientTick();
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Sampling_) Sampling_->GetInfo(force);
 }
 
 void TVistrandDisplay::RefreshScreen() {
+    const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
     if (Layout_) Layout_->RefreshScreen();
 }
 

@@ -24,6 +24,9 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TWebView;
+class TWebPublishing;
+class TWebMenu;
 class TMBMLink;
 class TPowerNotices;
 class TNetLink;
@@ -73,6 +76,8 @@ private:
     void SetUpAdvancedLog();
     void CreateDisplay();
     void ReadServiceSettings();
+    // The web service and the XML auto-save, with their menu items (step 19).
+    void CreateWebPublishing();
     void CreateSamplingCycle();
     void CreateSensorLink();
     void PowerMsg(int event);
@@ -139,6 +144,11 @@ private:
     QAction* Bypassconfirm1 = nullptr;
     QAction* SaveadvDebugFile1 = nullptr;
     QAction* Help1 = nullptr;
+
+    // Read the record, the formatters and the labels: released before them.
+    std::unique_ptr<TWebView> WebView_;
+    std::unique_ptr<TWebPublishing> Web_;
+    TWebMenu* WebMenu_ = nullptr; // a child of the window
 };
 
 } // namespace keltrix

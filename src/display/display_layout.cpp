@@ -89,6 +89,8 @@ void TDisplayLayout::ClearLabels() {
 
 void TDisplayLayout::SetFromString(const std::string& formatString) {
     LogAdd("SetFromString");
+    std::unique_lock<std::recursive_mutex> view;
+    if (Hooks_.ViewLock) view = std::unique_lock<std::recursive_mutex>(*Hooks_.ViewLock);
     const TRightEdgeHold edge(RightEdge_, RightEdge());
     Call(Hooks_.Suspend);
     try {
@@ -128,14 +130,22 @@ void TDisplayLayout::SetFromString(const std::string& formatString) {
         formatter->Alignment = static_cast<std::uint8_t>(Alignment_);
 }
 
+void TDisplayLayout::SetFormatString(std::string formatString) {
+    std::unique_lock<std::recursive_mutex> view;
+    if (Hooks_.ViewLock) view = std::unique_lock<std::recursive_mutex>(*Hooks_.ViewLock);
+    FormatString_ = std::move(formatString);
+}
+
 void TDisplayLayout::SaveString(const std::string& formatString) {
     LogAdd("SaveString");
-    FormatString_ = formatString;
+    SetFormatString(formatString);
     Settings_.WriteString("FormatString", formatString);
 }
 
 void TDisplayLayout::RefreshScreen() {
     LogAdd("RefreshScreen");
+    std::unique_lock<std::recursive_mutex> view;
+    if (Hooks_.ViewLock) view = std::unique_lock<std::recursive_mutex>(*Hooks_.ViewLock);
     Call(Hooks_.HideTaskbarButton);
     AdjustToScreen();
     const TRightEdgeHold edge(RightEdge_, RightEdge());

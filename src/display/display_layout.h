@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,9 @@ struct TDisplayLayoutHooks {
     // Both are set by TWindowBehaviour when it attaches to the layout.
     std::function<void()> HideTaskbarButton;
     std::function<void()> KeepZOrder;
+    // Held while the labels, their texts and the formatters' Active flags change (the web
+    // service reads them from other threads); none in tests.
+    std::recursive_mutex* ViewLock = nullptr;
 };
 
 // The virtual desktop and the primary screen's work area, in screen pixels.
@@ -77,7 +81,7 @@ public:
     // The current format string: the layout is its one owner for the window's whole run.
     // Start-up hands over the stored one without writing it again.
     const std::string& FormatString() const { return FormatString_; }
-    void SetFormatString(std::string formatString) { FormatString_ = std::move(formatString); }
+    void SetFormatString(std::string formatString);
 
     // 0 left, 1 right, 2 centre: the window's, every label's and every formatter's.
     int Alignment() const { return Alignment_; }

@@ -91,10 +91,15 @@ bool TNetCounters::NetworkBlock(TRawData& data, std::uint32_t intervalMs) {
 
     std::uint64_t inBytes = 0, outBytes = 0;
     int next = 1;
+    SlotNames_.clear();
     const MIB_IFROW* row = IfTableRows(table);
     for (std::uint32_t i = 0; i < rows; ++i, ++row) {
         if (!IsCounted(*row)) continue;
         if (next <= 4) {
+            const std::size_t length = std::min<std::size_t>(row->dwDescrLen, sizeof row->bDescr);
+            std::string name(reinterpret_cast<const char*>(row->bDescr), length);
+            name.resize(std::min(name.find('\0'), name.size()));
+            SlotNames_.push_back(std::move(name));
             Slot(data, next, sameCount, static_cast<float>(row->dwInOctets / 1024.0),
                  static_cast<float>(row->dwOutOctets / 1024.0));
         }

@@ -30,6 +30,8 @@ public:
     std::int64_t ReadWrap(int slot) const { return ReadWrap_[slot]; }
     std::int64_t WriteWrap(int slot) const { return WriteWrap_[slot]; }
     const std::string& LastProblem() const { return Problem_; }
+    // The interfaces of slots 1 to 4 at the last network block (fewer when fewer count).
+    const std::vector<std::string>& SlotNames() const { return SlotNames_; }
 
 private:
     void Slot(TRawData& data, int slot, bool sameCount, float in, float out);
@@ -43,6 +45,7 @@ private:
     std::int16_t PreviousRows_ = 0;
     std::vector<std::uint32_t> Buffer_; // the table, 4-byte aligned
     std::string Problem_;
+    std::vector<std::string> SlotNames_;
 };
 
 } // namespace keltrix

@@ -40,6 +40,8 @@ void TRawDataShell::Feed(const std::uint8_t* bytes, std::size_t count, bool resy
 
         Collected_ = 0;
         if (Stream_[0] == RecordMarker) {
+            std::unique_lock<std::recursive_mutex> hold;
+            if (WriteLock) hold = std::unique_lock<std::recursive_mutex>(*WriteLock);
             std::memcpy(&Data_, Stream_.data(), RecordSize);
             if (OnData) OnData(*this);
             continue;

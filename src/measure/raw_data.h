@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -124,6 +125,9 @@ public:
     void DropPartialRecord() { Collected_ = 0; }
 
     TNotifyEvent OnData;
+    // Held while an accepted record replaces this one and OnData runs: readers on other
+    // threads (the web service) take it to see whole records.
+    std::recursive_mutex* WriteLock = nullptr;
 
 private:
     std::array<std::uint8_t, RecordSize> Stream_{}; // the reassembly stream

@@ -67,6 +67,7 @@ public:
     std::int8_t SampleCounter() const { return Counter_; }
     TPerfDataReader& Perf() { return Perf_; }
     TNetCounters& Net() { return Net_; }
+    const TNetCounters& Net() const { return Net_; }
 
 private:
     struct TGates {

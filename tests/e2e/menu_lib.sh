@@ -26,6 +26,7 @@ Layout
   Set &Width and Height
 Networking
   Act as &Server
+  Act as Web Service/Server
 Uptime Stats |stats
   Average &Uptime
   &Longest Uptime
@@ -35,6 +36,7 @@ Config
   &Exclude Process from Percentage
   Reset to Default Settings (Requires Restart)
   Update &Interval
+  AutoSave XML
 Fast Config
   *sets*
   Save Current Config...

@@ -29,6 +29,8 @@ TEST_F(NetCountersTest, SlotsCountTheFirstFourCountedInterfacesAndAllOfThemInSlo
     // The first sample takes the whole counter as one interval's growth.
     EXPECT_EQ(Data.NetRead[1], 4194000.0f);
     EXPECT_EQ(Data.NetWrite[4], 1.0f);
+    // The names the metrics give the slots.
+    EXPECT_EQ(Net.SlotNames(), (std::vector<std::string>{"eth0", "wlan0", "tun0", "eth1"}));
 }
 
 TEST_F(NetCountersTest, AWrapRaisesTheCorrectionAndAFallOfAHundredKilobytesDoesNot) {

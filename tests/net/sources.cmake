@@ -1,0 +1,10 @@
+set(KELTRIX_TEST_NET_WEB
+    ${CMAKE_CURRENT_LIST_DIR}/data_document_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/web_module_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/soap_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/metrics_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/http_server_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/web_service_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/autosave_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/web_publishing_test.cpp
+)
