@@ -114,6 +114,10 @@ TConfigSetReport TConfigSets::WriteConfigSetToReg(const TConfigSet& set) {
     if (set.Align >= 0)
         part("alignment", [&] {
             settings.WriteInteger("Align", set.Align);
+            // The formatters' alignment is read by the web service's threads.
+            std::unique_lock<std::recursive_mutex> view;
+            if (Host_.Layout->Hooks().ViewLock)
+                view = std::unique_lock<std::recursive_mutex>(*Host_.Layout->Hooks().ViewLock);
             window.LoadAlign();
             return std::string();
         });

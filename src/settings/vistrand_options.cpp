@@ -433,6 +433,12 @@ void TOptionForm::FormResize() {
     lbfmt->setGeometry(8, lbfmt->y(), width() - 16, lbfmt->height());
 }
 
+std::unique_lock<std::recursive_mutex> TOptionForm::ViewLock() const {
+    std::recursive_mutex* lock = Host_.Layout->Hooks().ViewLock;
+    return lock ? std::unique_lock<std::recursive_mutex>(*lock)
+                : std::unique_lock<std::recursive_mutex>();
+}
+
 void TOptionForm::UpdatePreview() {
     const QTextCursor cursor = Memo1->textCursor();
     PreviewLineText_ = cursor.block().text().toStdString();
@@ -441,6 +447,8 @@ void TOptionForm::UpdatePreview() {
     QFont font = PreviewCanvas_->font();
     TPreviewLine preview;
     try {
+        // The web service reads the formatters' Active flags, which the preview turns for a while.
+        const auto view = ViewLock();
         preview = RenderPreviewLine(Host_.Layout->Formatters(), PreviewLineText_,
                                     {font.bold(), font.italic(), font.underline()});
     } catch (const std::exception& e) {
@@ -462,6 +470,7 @@ void TOptionForm::UpdatePreview() {
 
 void TOptionForm::MeasureForPreview() {
     if (!Host_.SampleNow) return;
+    const auto view = ViewLock();
     TFormatterList& formatters = Host_.Layout->Formatters();
     std::vector<bool> wasActive;
     for (auto& formatter : formatters) {

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
@@ -125,6 +126,7 @@ private:
     void PutOnClipboard(const QString& text);
     void UpdatePreview();
     void MeasureForPreview();
+    std::unique_lock<std::recursive_mutex> ViewLock() const;
 
     TOptionFormHost Host_;
     TOptionFormPrompts Prompts_;
