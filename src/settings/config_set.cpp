@@ -1,7 +1,7 @@
 #include "settings/config_set.h"
 
 #include "base/errors.h"
-#include "base/smartlog.h"
+#include "display/layout_text.h"
 #include "measure/codepage.h"
 #include "platform/file_store.h"
 #include "platform/paths.h"
@@ -31,24 +31,6 @@ void NoLineBreak(const std::string& key, const std::string& value) {
     if (value.find_first_of("\r\n") != std::string::npos)
         throw EInOutError("The " + key +
                           " value holds a line break, which a config set cannot hold");
-}
-
-// Lines as ReadLn gives them: CR LF, LF or a lone CR end a line; a break at the end starts no
-// further line.
-std::vector<std::string_view> FileLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = text.find_first_of("\r\n", start);
-        if (end == std::string_view::npos) {
-            lines.push_back(text.substr(start));
-            break;
-        }
-        lines.push_back(text.substr(start, end - start));
-        start = end + 1;
-        if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-    }
-    return lines;
 }
 
 class TLineReader {
@@ -173,7 +155,8 @@ std::string PackConfigSet(const TConfigSet& set) {
 TConfigSetFile ParseConfigSet(std::string_view bytes) {
     if (bytes.starts_with(Utf8Bom)) bytes.remove_prefix(Utf8Bom.size());
     const std::string text = FileTextToUtf8(bytes);
-    const std::vector<std::string_view> lines = FileLines(text);
+    // CR LF, LF or a lone CR end a line, as ReadLn takes them.
+    const std::vector<std::string> lines = SplitFormatLines(text);
     TConfigSetFile file;
     std::size_t next = 0;
     bool marker = false;
