@@ -423,6 +423,11 @@ void TOptionForm::StorePlacement() {
     }
 }
 
+void TOptionForm::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    UpdatePreview();
+}
+
 void TOptionForm::resizeEvent(QResizeEvent* event) {
     QDialog::resizeEvent(event);
     FormResize();
@@ -464,6 +469,8 @@ void TOptionForm::UpdatePreview() {
     PreviewLine->setToolTip(unknown.isEmpty() ? QString()
                                               : QStringLiteral("No tag is named: ") +
                                                     unknown.join(QStringLiteral(", ")));
+    // An editor made unseen for a config set measures nothing.
+    if (!isVisible()) return;
     for (const TFormatter* formatter : preview.Unmeasured)
         if (!Measured_.count(formatter)) PreviewSample_.start();
 }

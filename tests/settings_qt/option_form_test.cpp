@@ -132,6 +132,9 @@ TEST_F(OptionForm, TheLineAtTheCaretIsRenderedWithUnknownTagsMarked) {
     for (auto& f : Formatters) f->Active = false;
     form->Memo1->setPlainText("x\nHost <NAME=CompName> <NAME=Bogus>");
     form->Memo1->moveCursor(QTextCursor::End);
+    WaitFor([] { return false; }, 700);
+    EXPECT_EQ(Samples, 0) << "an unseen editor measures nothing";
+    form->show();
     EXPECT_EQ(form->PreviewTitle->text(), "Line 2 as the display shows it:");
     EXPECT_EQ(form->PreviewLine->text(), "Host abc <C:Red><U><<>NAME=Bogus></U></C>");
     EXPECT_TRUE(form->PreviewLine->toolTip().contains("Bogus"));
