@@ -6,4 +6,9 @@ set(KELTRIX_BENCHMARKS
     ${CMAKE_CURRENT_LIST_DIR}/bench_sensor_block.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_link.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_xml_settings.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bench_smartlog.cpp
+)
+# Benchmarks of the window's own libraries.
+set(KELTRIX_UPDATE_BENCHMARKS
+    ${CMAKE_CURRENT_LIST_DIR}/bench_update.cpp
 )

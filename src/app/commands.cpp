@@ -1,5 +1,6 @@
 // The pop-up menu and the commands of the main timer, the settings and the exclusion list.
 #include "app/dialogs.h"
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/vistrand_display.h"
 #include "base/errors.h"
@@ -7,6 +8,7 @@
 #include "display/layout_text.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
+#include "peripherals/scroll_flash.h"
 #include "platform/paths.h"
 #include "platform/shell.h"
 #include "settings/registry_store.h"
@@ -29,6 +31,8 @@ template <class F> auto TVistrandDisplay::Prompt(F&& body) {
 }
 
 void TVistrandDisplay::BuildMenu() {
+    // However it opens: from the tray icon or from the window.
+    connect(&PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
     connect(PopupMenu1.addAction("&Display Items"), &QAction::triggered, this,
             &TVistrandDisplay::DisplayItems1Click);
     PopupMenu1.addSeparator();
@@ -51,15 +55,20 @@ void TVistrandDisplay::BuildMenu() {
             &TVistrandDisplay::EditStartupParameter1Click);
     connect(config->addAction("&Exclude Process from Percentage"), &QAction::triggered, this,
             &TVistrandDisplay::ExcludeProcessfromPercentage1Click);
+    config->addAction(Flash_->Flashkeyboardlights1);
     WipeRegistrySettings1 = config->addAction("Reset to Default Settings (Requires Restart)");
     WipeRegistrySettings1->setCheckable(true);
     connect(WipeRegistrySettings1, &QAction::triggered, this,
             &TVistrandDisplay::WipeRegistrySettings1Click);
+    config->addAction(HotKeys_->SetIconHotKey1);
+    config->addAction(HotKeys_->SetSuspendHotKey1);
     connect(config->addAction("Update &Interval"), &QAction::triggered, this,
             &TVistrandDisplay::UpdateInterval1Click);
 
     PopupMenu1.addSeparator();
     FastConfig1 = PopupMenu1.addMenu("Fast Config");
+    PopupMenu1.addSeparator();
+    BuildInternetMenu();
     PopupMenu1.addSeparator();
     SaveadvDebugFile1 = PopupMenu1.addAction("Save SmartLog File");
     SaveadvDebugFile1->setVisible(SmartLog_ != nullptr);

@@ -60,6 +60,7 @@ bool TVistrandDisplay::FormatEditorVisible() const {
 }
 
 void TVistrandDisplay::PopupMenu1Popup() {
+    LogAdd("PopUpMenu1Popup");
     if (ConfigSets_) ConfigSets_->PopupMenu1Popup();
 }
 

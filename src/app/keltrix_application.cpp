@@ -1,5 +1,6 @@
 #include "app/keltrix_application.h"
 
+#include "app/message_copy.h"
 #include "base/errors.h"
 
 #include <cstdio>
@@ -7,7 +8,9 @@
 
 namespace keltrix {
 
-TKeltrixApplication::TKeltrixApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TKeltrixApplication::TKeltrixApplication(int& argc, char** argv) : QApplication(argc, argv) {
+    installEventFilter(new TMessageBoxCopy(this));
+}
 
 bool TKeltrixApplication::notify(QObject* receiver, QEvent* event) {
     try {

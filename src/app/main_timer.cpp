@@ -33,11 +33,23 @@ void TMainTimer::SetUserInterval(int ms) {
     }
 }
 
-void TMainTimer::ToggleUserSuspend() {
-    UserSuspended_ = !UserSuspended_;
-    if (UserSuspended_) {
-        Timer1.stop();
+void TMainTimer::SetInterval(int ms) {
+    Interval_ = ms;
+    if (!Timer1.isActive()) return;
+    if (ms > 0) {
+        Timer1.start(ms);
     } else {
+        Timer1.stop();
+    }
+}
+
+void TMainTimer::ToggleUserSuspend() {
+    // By what the timer does, not by the flag: a press during a dialog's short pause resumes.
+    if (Timer1.isActive()) {
+        UserSuspended_ = true;
+        Suspend();
+    } else {
+        UserSuspended_ = false;
         Resume();
     }
 }

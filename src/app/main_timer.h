@@ -22,10 +22,12 @@ public:
     int Interval() const { return Interval_; }
     // The interval of "Update &Interval": 0 pauses until a non-zero interval is set.
     void SetUserInterval(int ms);
-    // Start-up's interval; the timer stays stopped until the first Resume.
-    void SetInterval(int ms) { Interval_ = ms; }
+    // Start-up's interval. A timer that start-up's own dialogs already let run takes it at
+    // once (0: it stops until a non-zero interval is set).
+    void SetInterval(int ms);
     bool UserSuspended() const { return UserSuspended_; }
-    // The suspend hotkey: pause, or run again at the current interval.
+    // The suspend hotkey: a running timer pauses for the user, a stopped one runs again at
+    // the current interval.
     void ToggleUserSuspend();
     bool Running() const { return Timer1.isActive(); }
 

@@ -35,6 +35,7 @@ void TVistrandDisplay::BuildNetworkingMenu() {
     ActasServer1 = Networking1->addAction("Act as &Server");
     ActasServer1->setCheckable(true);
     connect(ActasServer1, &QAction::triggered, this, &TVistrandDisplay::ActasServer1Click);
+    BuildUptimesMenuItem();
 }
 
 void TVistrandDisplay::StartNetLink() {

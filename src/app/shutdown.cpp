@@ -1,4 +1,5 @@
 // The orderly exit: what is saved, what is released, in its fixed order.
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
@@ -6,6 +7,7 @@
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
 #include "net/web_menu.h"
+#include "peripherals/scroll_flash.h"
 #include "settings/registry_store.h"
 #include "settings/settings_key.h"
 #include "settings/uptime_stats.h"
@@ -34,9 +36,12 @@ void TVistrandDisplay::Exit1Click() {
     } catch (const std::exception& e) {
         std::fprintf(stderr, "keltrix: settings not saved: %s\n", e.what());
     }
+    if (HotKeys_) HotKeys_->UnregisterAtExit();
     // From here on nothing may stop the exit.
     try {
         Timer_->Suspend();
+        StopOutside();
+        if (Flash_) Flash_->SwitchOffAtExit();
         if (WebMenu_) WebMenu_->Shutdown();
         CloseNetLink();
         if (Tray_) Tray_->Remove();

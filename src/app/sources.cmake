@@ -6,6 +6,7 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/console_output.cpp
     src/app/monitor_core.cpp
     src/app/console_mode.cpp
+    src/app/hotkey_convert.cpp
     src/app/console_sensors.cpp
     src/app/console_client.cpp
     src/app/server_options.cpp
@@ -27,8 +28,11 @@ set(KELTRIX_APP_SOURCES
     src/app/commands.cpp
     src/app/web_wiring.cpp
     src/app/tray_icon.cpp src/app/tray_pictures.cpp
+    src/app/hotkeys.cpp src/app/hotkey_dialog.cpp src/app/shell_keys.cpp
+    ${KELTRIX_PERIPHERALS_SOURCES}
     src/app/sensor_link.cpp src/app/power_notices.cpp
     src/app/qt_event_loop.cpp src/app/net_commands.cpp
     src/app/config_commands.cpp
+    src/app/outside_commands.cpp src/app/message_copy.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

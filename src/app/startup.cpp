@@ -1,5 +1,6 @@
 // Start-up: the creation of the main window, step by step in its fixed order.
 #include "app/dialogs.h"
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/tray_icon.h"
@@ -8,6 +9,7 @@
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
+#include "peripherals/scroll_flash.h"
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
@@ -33,6 +35,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Core_.OpenSettingsAndSwitches(args);
     if (Core_.Switches.AdvancedLog) SetUpAdvancedLog();
     for (const std::string& error : Core_.StartupErrors) ShowWarning(this, error);
+    CreateShellKeys();
     BuildMenu();
     CreateDisplay();
     WatchSecondStarts();
@@ -50,6 +53,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     Core_.ReadUptimeFormatAndExclusions();
     Window_->LoadAlign();
     ReadHotkeySettings(*Settings_, Services_);
+    HotKeys_->LoadHotKeys(Services_.TrayKey, Services_.SuspendKey);
     ReadServiceSettings();
 
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
@@ -61,8 +65,10 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     if (Exiting_) return; // the first sample failed and ended the program
     Window_->LoadSize();
     ReadUpdateSettings(*Settings_, Services_);
+    StartUpdates();
     show();
     Timer_->SetInterval(Core_.ReadInterval());
+    StartUptimes();
     Window_->LoadPosition(false);
     StartMainTimer();
     Tray_->SetIconColor(Tray_->IconKind());
@@ -175,7 +181,6 @@ void TVistrandDisplay::CreateTrayIcon() {
     options.ClientMode = [this] { return Core_.Switches.ClientMode; };
     options.AlwaysOnTop = [this] { return Window_->AlwaysOnTop1->isChecked(); };
     options.Menu = &PopupMenu1;
-    options.BeforeMenu = [this] { PopupMenu1Popup(); };
     Tray_ = std::make_unique<TTrayIcon>(*Settings_, this, proc, *Core_.RawData, options, this);
     // Between the separator after "&Transparent Background" and "Always &On Top".
     const QList<QAction*> items = Layout1->actions();
@@ -195,6 +200,7 @@ void TVistrandDisplay::ReadLateSettings() {
         Tray_->SetIconColor(show ? IconProcessorUsage : IconConnected);
     }
     ReadPeripheralSettings(*Settings_, Services_);
+    Flash_->LoadSettings();
     Window_->LoadPlacement();
 }
 

@@ -1,5 +1,6 @@
 #include "app/vistrand_display.h"
 
+#include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/qt_event_loop.h"
@@ -10,12 +11,15 @@
 #include "measure/mbm_link.h"
 #include "measure/sampling_cycle.h"
 #include "net/link.h"
+#include "net/uptimes_client.h"
 #include "net/web_publishing.h"
 #include "net/web_view.h"
+#include "peripherals/scroll_flash.h"
 #include "platform/single_instance.h"
 #include "settings/config_sets.h"
 #include "settings/registry_store.h"
 #include "settings/vistrand_options.h"
+#include "update/update_check.h"
 
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -100,7 +104,6 @@ void TVistrandDisplay::contextMenuEvent(QContextMenuEvent* event) {
     if (Tray_) {
         Tray_->OpenMenu(event->globalPos());
     } else {
-        PopupMenu1Popup();
         PopupMenu1.popup(event->globalPos());
     }
 }

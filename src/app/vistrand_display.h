@@ -24,6 +24,8 @@ class TMainTimer;
 class TDisplayLayout;
 class TWindowBehaviour;
 class TTrayIcon;
+class TGlobalHotKeys;
+class TScrollLockFlash;
 class TWebView;
 class TWebPublishing;
 class TWebMenu;
@@ -33,6 +35,8 @@ class TNetLink;
 class TQtEventLoop;
 class TConfigSets;
 class TOptionForm;
+class TUptimesClient;
+class TUpdateCheck;
 namespace platform {
 class TNamedEvent;
 }
@@ -63,8 +67,14 @@ public slots:
     void ExcludeProcessfromPercentage1Click();
     void Help1Click();
     void About1Click();
+    void SetIconHotKey1Click();
+    void SetSuspendHotKey1Click();
+    void Flashkeyboardlights1Click();
     void ActasServer1Click();
     void DisplayItems1Click();
+    void ActUptimesClientClick();
+    void CheckForUpdate1Click();
+    void UpdateSettings1Click();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -88,12 +98,19 @@ private:
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    void CreateShellKeys(); // hotkeys and the network lamp
     // The record link: its menu, its object (a client connects at once), a stored server.
     void BuildNetworkingMenu();
     void StartNetLink();
     void StartStoredServer();
     void ClientTick(); // in client mode, in place of a sample
     void CloseNetLink();
+    // The uptime report and the update check.
+    void BuildUptimesMenuItem();
+    void BuildInternetMenu();
+    void StartUptimes();
+    void StartUpdates();
+    void StopOutside();
 
     void BuildMenu();
     // The format editor and config sets (config_commands.cpp).
@@ -123,10 +140,14 @@ private:
     std::unique_ptr<TDisplayLayout> Layout_;
     std::unique_ptr<TWindowBehaviour> Window_; // attached to the layout: released first
     std::unique_ptr<TTrayIcon> Tray_;
+    std::unique_ptr<TGlobalHotKeys> HotKeys_;
+    std::unique_ptr<TScrollLockFlash> Flash_;
     std::unique_ptr<TMBMLink> MBMLink_;
     TPowerNotices* PowerNotices_ = nullptr; // a child of the window
     std::unique_ptr<TQtEventLoop> EventLoop_;
-    std::unique_ptr<TNetLink> Link_; // watches descriptors of EventLoop_: released first
+    std::unique_ptr<TNetLink> Link_;          // watches descriptors of EventLoop_: released first
+    std::unique_ptr<TUptimesClient> Uptimes_; // on EventLoop_ too
+    std::unique_ptr<TUpdateCheck> Update_;    // on EventLoop_ too
     std::unique_ptr<TConfigSets> ConfigSets_;
     QPointer<TOptionForm> OptionForm_; // while "&Display Items" shows it
 
@@ -139,6 +160,7 @@ private:
     QMenu* Networking1 = nullptr;
     QMenu* FastConfig1 = nullptr;
     QAction* ActasServer1 = nullptr;
+    QAction* ActUptimesClient1 = nullptr;
     QAction* UptimeStats1 = nullptr;
     QAction* WipeRegistrySettings1 = nullptr;
     QAction* Bypassconfirm1 = nullptr;

@@ -99,7 +99,7 @@ void TSmartLog::SetSaveOnDestroy(bool value) {
 
 std::vector<std::string> TSmartLog::Lines() const {
     std::lock_guard lock(Lock_);
-    return Lines_;
+    return {Lines_.begin(), Lines_.end()};
 }
 
 std::string ExceptionClassName(const std::exception& e) {

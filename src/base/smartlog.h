@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -33,7 +34,8 @@ private:
     bool TimeStamps_ = false;
     std::string FileName_;
     bool SaveOnDestroy_ = false;
-    std::vector<std::string> Lines_;
+    // Dropping the oldest entry (index 2) moves only the two header lines.
+    std::deque<std::string> Lines_;
 };
 
 namespace smartlog {

@@ -45,6 +45,7 @@ std::optional<TFontChoice> ChooseFont(QWidget* parent, const TFontChoice& initia
             colorButton->setIcon(Swatch(color));
         });
         QPushButton* applyButton = buttons->addButton(QDialogButtonBox::Apply);
+        applyButton->setText(QStringLiteral("&Apply")); // reachable from the keyboard
         QObject::connect(applyButton, &QPushButton::clicked, &dialog, [&] {
             apply({dialog.currentFont(), color});
         });

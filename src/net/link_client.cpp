@@ -5,7 +5,13 @@
 namespace keltrix {
 
 TLinkClient::TLinkClient(platform::TEventLoop& loop, TRawDataShell& shell)
-    : Loop_(loop), Shell_(shell) {}
+    : Loop_(loop), Shell_(shell), Dial_(loop) {
+    Dial_.OnConnected = [this](int fd) {
+        Fd_ = fd;
+        cliConnect();
+    };
+    Dial_.OnFailed = [this](const std::string& why) { cliError(why); };
+}
 
 TLinkClient::~TLinkClient() {
     Close();
@@ -22,62 +28,19 @@ void TLinkClient::SetPassword(const std::string& utf8) {
 }
 
 std::string TLinkClient::Target() const {
-    const bool v6 = Host_.find(':') != std::string::npos;
-    return (v6 ? "[" + Host_ + "]" : Host_) + ":" + std::to_string(Port_);
+    return HostPortText(Host_, Port_);
 }
 
 void TLinkClient::Connect() {
     if (State_ != TState::Idle) return;
     ++Attempt_;
     AttemptStarted_ = std::chrono::steady_clock::now();
-    LastError_.clear();
-    NextAddress_ = 0;
-    Addresses_.clear();
+    State_ = TState::Connecting;
     if (Port_ < 1 || Port_ > 65535) {
-        State_ = TState::Connecting;
         FailLater(std::to_string(Port_) + " is not a TCP port (1 to 65535)");
         return;
     }
-    const auto port = static_cast<std::uint16_t>(Port_);
-    if (platform::ResolveNumeric(Host_, port, Addresses_)) {
-        State_ = TState::Connecting;
-        TryNextAddress();
-        return;
-    }
-    // A name server may take seconds; the loop must not wait for it.
-    State_ = TState::Resolving;
-    Resolve_ = std::make_unique<platform::TResolveJob>(Host_, port);
-    Loop_.WatchFd(Resolve_->Fd(), platform::IoRead, [this](unsigned) { Resolved(); });
-}
-
-void TLinkClient::Resolved() {
-    std::string error;
-    if (!Resolve_ || !Resolve_->Take(Addresses_, error)) return;
-    Loop_.UnwatchFd(Resolve_->Fd());
-    Resolve_.reset();
-    State_ = TState::Connecting;
-    if (Addresses_.empty()) {
-        cliError(error);
-        return;
-    }
-    TryNextAddress();
-}
-
-void TLinkClient::TryNextAddress() {
-    while (NextAddress_ < Addresses_.size()) {
-        std::string error;
-        const int fd = platform::ConnectTcp(Addresses_[NextAddress_++], &error);
-        if (fd < 0) {
-            LastError_ = error;
-            continue;
-        }
-        Fd_ = fd;
-        // Even a connection made at once reports through the loop, like any other.
-        Loop_.WatchFd(fd, platform::IoWrite, [this](unsigned) { ConnectFinished(); });
-        return;
-    }
-    // Reported from the loop: the caller may be start-up, before anyone listens.
-    FailLater(LastError_.empty() ? "cannot connect to " + Target() : LastError_);
+    Dial_.Start(Host_, static_cast<std::uint16_t>(Port_));
 }
 
 void TLinkClient::FailLater(const std::string& why) {
@@ -85,17 +48,6 @@ void TLinkClient::FailLater(const std::string& why) {
         if (!life.expired() && attempt == Attempt_ && State_ == TState::Connecting && Fd_ < 0)
             cliError(why);
     });
-}
-
-void TLinkClient::ConnectFinished() {
-    std::string error;
-    if (platform::ConnectResult(Fd_, &error)) {
-        cliConnect();
-        return;
-    }
-    LastError_ = error + " (" + Target() + ")";
-    CloseSocket();
-    TryNextAddress();
 }
 
 void TLinkClient::cliConnect() {
@@ -115,7 +67,6 @@ void TLinkClient::Tick() {
     case TState::Connected:
         SendRequest();
         return;
-    case TState::Resolving:
     case TState::Connecting:
         if (std::chrono::steady_clock::now() - AttemptStarted_ < ConnectTimeout) {
             RequestDue_ = true;
@@ -187,8 +138,7 @@ void TLinkClient::CloseSocket() {
 }
 
 void TLinkClient::Close() {
-    if (Resolve_) Loop_.UnwatchFd(Resolve_->Fd());
-    Resolve_.reset();
+    Dial_.Cancel();
     CloseSocket();
     State_ = TState::Idle;
     RequestDue_ = false;

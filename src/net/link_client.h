@@ -5,6 +5,7 @@
 
 #include "measure/raw_data.h"
 #include "net/cipher.h"
+#include "net/tcp_dial.h"
 #include "platform/event_loop.h"
 #include "platform/sockets.h"
 
@@ -49,11 +50,8 @@ public:
     std::function<void(const std::string&)> OnError; // cliError, with the reason
 
 private:
-    enum class TState { Idle, Resolving, Connecting, Connected };
-    void Resolved();
-    void TryNextAddress();
+    enum class TState { Idle, Connecting, Connected };
     void FailLater(const std::string& why);
-    void ConnectFinished();
     void cliConnect();
     void cliRead();
     void cliError(const std::string& why);
@@ -70,10 +68,7 @@ private:
 
     TState State_ = TState::Idle;
     int Fd_ = -1;
-    std::unique_ptr<platform::TResolveJob> Resolve_;
-    std::vector<platform::TSocketAddress> Addresses_;
-    std::size_t NextAddress_ = 0;
-    std::string LastError_;
+    TTcpDial Dial_;
     std::chrono::steady_clock::time_point AttemptStarted_;
     bool RequestDue_ = false;
     std::uint64_t Requests_ = 0;

@@ -25,7 +25,7 @@ std::string TWebPublishing::PortPrompt() const {
 
 bool TWebPublishing::ActasWebServiceClick(bool checked, const TWebPrompts& prompts,
                                           std::string& error) {
-    LogAdd("ActasWebServiceClick");
+    LogAdd("ActAsWebServiceClick");
     if (checked) {
         const auto answer =
             prompts.InputQuery("Web Service Port", PortPrompt(), std::to_string(Service.Port()));
@@ -49,7 +49,7 @@ bool TWebPublishing::ActasWebServiceClick(bool checked, const TWebPrompts& promp
 }
 
 bool TWebPublishing::AutoSaveXML1Click(bool running, const TWebPrompts& prompts) {
-    LogAdd("AutoSaveXML1Click");
+    LogAdd("AutoSaveXML1click");
     if (running) {
         running = false;
     } else if (const auto file = prompts.ChooseSaveFile(AutoSave.FileName)) {

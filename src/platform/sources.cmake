@@ -19,4 +19,10 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/poll_loop.cpp
     src/platform/linux/sockets.cpp
     src/platform/linux/dir_watch.cpp
+    src/platform/linux/virtual_keys.cpp
+)
+# X11 facilities over connections of their own (xcb key grabs, XKB lights): the window only.
+set(KELTRIX_PLATFORM_X11_SOURCES
+    src/platform/linux/x11_hotkeys.cpp
+    src/platform/linux/x11_lights.cpp
 )

@@ -42,6 +42,11 @@ TResult GetProcessorLevel(std::uint16_t& level, const std::string& root = "/");
 // patch level. Read from <root>/proc/sys/kernel/osrelease.
 TResult GetVersion(std::uint32_t& version, const std::string& root = "/");
 std::uint32_t VersionWord(std::uint32_t major, std::uint32_t minor, std::uint32_t patch);
+// The name of the operating system ("Linux"), as the kernel gives it.
+std::string GetOsName();
+
+// Milliseconds since boot, time spent suspended included (as GetTickCount64).
+std::uint64_t GetTickCount64();
 
 // The text before the first "." of a host name.
 std::string_view ShortHostName(std::string_view host);

@@ -200,7 +200,6 @@ void TConfigSets::LoadKCFG(const std::string& path) {
 }
 
 void TConfigSets::PopupMenu1Popup() {
-    LogAdd("PopUpMenu1Popup");
     ClearFastConfig();
     SearchForConfigs();
 }

@@ -63,7 +63,8 @@ public:
 
     // "Fast Config": the submenu it fills.
     void SetMenu(QMenu* fastConfig) { FastConfig1_ = fastConfig; }
-    void PopupMenu1Popup(); // ClearFastConfig, then SearchForConfigs
+    // Before the pop-up menu opens: ClearFastConfig, then SearchForConfigs.
+    void PopupMenu1Popup();
     void ClearFastConfig();
     void SearchForConfigs();
     QAction* AddMenuItem(const std::string& text, QMenu* parent, bool isFile,

@@ -146,3 +146,22 @@ align_command() {
     xdotool key Return
     wait_popups "$1" 0 || fail "the menu stayed open after choosing alignment $2"
 }
+# Waits for the input box titled $1, types $2 over its text, presses Enter.
+answer_prompt() {
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    local box
+    box=$(xdotool search --onlyvisible --name "^$1\$" | head -n 1) || fail "no prompt '$1'"
+    xdotool windowactivate --sync "$box" 2>/dev/null || true
+    sleep 0.2
+    xdotool key ctrl+a
+    [ -n "$2" ] && xdotool type "$2"
+    xdotool key Return
+    for _ in $(seq 50); do
+        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
+        sleep 0.1
+    done
+    fail "the prompt '$1' did not close"
+}

@@ -29,24 +29,6 @@ networking_command() { # opens Networking on the window's menu and presses $1
     sleep 0.2
     xdotool key "$1"
 }
-answer_prompt() { # title text: waits for the prompt, replaces its text, presses Enter
-    for _ in $(seq 100); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 && break
-        sleep 0.1
-    done
-    local box
-    box=$(xdotool search --onlyvisible --name "^$1\$" | head -n 1) || fail "no prompt '$1'"
-    xdotool windowactivate --sync "$box" 2>/dev/null || true
-    sleep 0.2
-    xdotool key ctrl+a
-    [ -n "$2" ] && xdotool type "$2"
-    xdotool key Return
-    for _ in $(seq 50); do
-        xdotool search --onlyvisible --name "^$1\$" >/dev/null 2>&1 || return 0
-        sleep 0.1
-    done
-    fail "the prompt '$1' did not close"
-}
 answer_yes() { # the confirmation: titled like the main window, so told apart from it
     local box=""
     for _ in $(seq 100); do

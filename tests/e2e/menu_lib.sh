@@ -3,9 +3,10 @@
 #
 # MENU_LAYOUT: the window's menu in order, two blanks of indent per submenu level, separators
 # left out (the keyboard skips them). After " |" the condition under which an item shows:
-# stats (-stats), advdebug (-advdebug), help (a help file beside the program). "*sets*"
-# stands for the config sets the program lists, MENU_SETS (one caption a line, in the
-# program's order). Keep it in step with the code that builds the menu.
+# stats (-stats), advdebug (-advdebug), help (a help file beside the program); "!client" an
+# item the keyboard skips in client mode (disabled there). "*sets*" stands for the config
+# sets the program lists, MENU_SETS (one caption a line, in the program's order). Keep it in
+# step with the code that builds the menu.
 MENU_LAYOUT='&Display Items
 Layout
   Ali&gn
@@ -26,6 +27,7 @@ Layout
   Set &Width and Height
 Networking
   Act as &Server
+  Act as Uptimes Client |!client
   Act as Web Service/Server
 Uptime Stats |stats
   Average &Uptime
@@ -34,12 +36,19 @@ Config
   Bypass confirm
   Edit Startup Parameter
   &Exclude Process from Percentage
+  Flash Scroll Lock if Net is in use
   Reset to Default Settings (Requires Restart)
+  Set Icon HotKey
+  Set Suspend HotKey
   Update &Interval
   AutoSave XML
 Fast Config
   *sets*
   Save Current Config...
+Internet
+  Update
+    Check For Update...
+    Update Settings
 Save SmartLog File |advdebug
 Help |help
 A&bout
@@ -81,7 +90,11 @@ menu_keys() {
         local level=$((${#indent} / 2))
         ((level < depth)) && break # left the submenu without finding the item
         ((level > depth)) && continue
-        [[ -n $cond && " $MENU_SHOWN " != *" $cond "* ]] && continue
+        if [[ $cond == !* ]]; then
+            [[ " $MENU_SHOWN " == *" ${cond#!} "* ]] && continue
+        elif [[ -n $cond && " $MENU_SHOWN " != *" $cond "* ]]; then
+            continue
+        fi
         count=$((count + 1))
         if [[ $text == "$want" ]]; then
             # A menu opened by the pointer has no active item; a submenu opened by Right starts

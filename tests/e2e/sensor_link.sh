@@ -13,7 +13,8 @@ printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand]\n"
 count() { grep -c -x -F -- "$1" <(sed 's/\r$//; s/^.* \([A-Za-z]*\)$/\1/' "$LOG") || true; }
 in_log() { grep -q -F -- "$1" "$LOG"; }
 # The live sensord that is a child of process $1.
-publisher() { ps -o pid=,stat= --ppid "$1" -C sensord 2>/dev/null | awk '$2 !~ /^Z/ { print $1; exit }'; }
+# (ps joins --ppid and -C with "or", so the name is checked here.)
+publisher() { ps -o pid=,stat=,comm= --ppid "$1" 2>/dev/null | awk '$3 == "sensord" && $2 !~ /^Z/ { print $1; exit }'; }
 wait_for_publisher() { # parent, not this pid
     local p
     for _ in $(seq 100); do

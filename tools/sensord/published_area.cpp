@@ -116,6 +116,10 @@ bool TPublishedArea::ReaderSince() {
 
 bool OtherProcessHolds(const std::string& name, int except) {
     const std::string target = ShmPath(name);
+    // The same path in another mount namespace (a container, a test) is another area: only
+    // descriptors of this very file count.
+    struct stat area {};
+    if (stat(target.c_str(), &area) != 0) return false;
     DIR* proc = opendir("/proc");
     if (!proc) return true;
     bool held = false;
@@ -131,8 +135,11 @@ bool OtherProcessHolds(const std::string& name, int except) {
             char link[4096];
             const std::string entry = fdDir + "/" + fd->d_name;
             const ssize_t n = readlink(entry.c_str(), link, sizeof link - 1);
+            struct stat open {};
             if (n > 0 &&
-                target.compare(0, std::string::npos, link, static_cast<std::size_t>(n)) == 0) {
+                target.compare(0, std::string::npos, link, static_cast<std::size_t>(n)) == 0 &&
+                stat(entry.c_str(), &open) == 0 && open.st_dev == area.st_dev &&
+                open.st_ino == area.st_ino) {
                 held = true;
                 break;
             }

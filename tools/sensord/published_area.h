@@ -35,8 +35,8 @@ private:
     int Watch_ = -1;
 };
 
-// A process other than except holds the area open now (its descriptors in /proc); true when
-// that cannot be told.
+// A process other than except holds this namespace's area open now (its descriptors in
+// /proc); true when that cannot be told, false when there is no area.
 bool OtherProcessHolds(const std::string& name, int except);
 
 // The process id that an area's information block names, or 0.

@@ -8,10 +8,12 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <ctime>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <netinet/in.h>
 #include <pwd.h>
+#include <sys/utsname.h>
 #include <unistd.h>
 
 namespace keltrix::platform {
@@ -118,6 +120,20 @@ TResult GetVersion(std::uint32_t& version, const std::string& root) {
     if (!release) return detail::Malformed(path, "not a kernel release like 6.1.0");
     version = VersionWord(release->Major, release->Minor, release->Patch);
     return TResult::Success();
+}
+
+std::string GetOsName() {
+    struct utsname u {};
+    if (::uname(&u) != 0 || u.sysname[0] == '\0') return "Linux";
+    return u.sysname;
+}
+
+std::uint64_t GetTickCount64() {
+    timespec t{};
+    // CLOCK_BOOTTIME goes on while the machine sleeps; CLOCK_MONOTONIC does not.
+    if (::clock_gettime(CLOCK_BOOTTIME, &t) != 0) ::clock_gettime(CLOCK_MONOTONIC, &t);
+    return static_cast<std::uint64_t>(t.tv_sec) * 1000u +
+           static_cast<std::uint64_t>(t.tv_nsec) / 1000000u;
 }
 
 } // namespace keltrix::platform

@@ -1,0 +1,3 @@
+set(KELTRIX_TEST_NET_UPTIMES
+    ${CMAKE_CURRENT_LIST_DIR}/uptimes_test.cpp
+)

@@ -1,0 +1,3 @@
+set(KELTRIX_TEST_PERIPHERALS
+    ${CMAKE_CURRENT_LIST_DIR}/blink_test.cpp
+)

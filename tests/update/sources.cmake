@@ -1,0 +1,3 @@
+set(KELTRIX_TEST_UPDATE
+    ${CMAKE_CURRENT_LIST_DIR}/update_check_test.cpp
+)
