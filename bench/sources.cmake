@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_BENCHMARKS
     ${CMAKE_CURRENT_LIST_DIR}/bench_feed.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_apply_tags.cpp

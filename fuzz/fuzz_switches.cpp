@@ -1,4 +1,6 @@
 // Command lines and stored ParameterLine values: any bytes, split into arguments at NULs.
+#include "app/console_mode.h"
+#include "app/process_entry.h"
 #include "app/startup_switches.h"
 
 #include <cstdlib>
@@ -27,5 +29,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                                       [](const std::string& name) { return name.size() % 2 == 0; });
     if (switches.ClientMode && switches.ClientHost.empty()) std::abort();
     if (switches.AdvancedLogLevel != 0 && !switches.AdvancedLog) std::abort();
+
+    // The long options of the front program come out first, each with a sound value.
+    std::vector<std::string> rest = args;
+    keltrix::TConsoleOptions console;
+    std::string error;
+    if (!keltrix::TakeConsoleOptions(rest, console, error)) {
+        if (error.empty()) std::abort();
+        return 0;
+    }
+    if ((console.IntervalMs && *console.IntervalMs < 1) || (console.Json && !console.Enabled) ||
+        (console.Refreshes && *console.Refreshes < 1))
+        std::abort();
+    keltrix::TakeLongOptions(rest);
+    for (const std::string& a : rest)
+        if (a.size() > 2 && a.rfind("--", 0) == 0) std::abort();
     return 0;
 }

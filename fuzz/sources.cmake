@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_proc_stat.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_meminfo.cpp

@@ -85,7 +85,7 @@ void TVistrandDisplay::BuildMenu() {
 }
 
 static std::string HelpFile() {
-    return platform::ProgramDir() + "/Keltrix.chm";
+    return platform::ShippedDir() + "/Keltrix.chm";
 }
 
 bool TVistrandDisplay::HelpFileExists() {

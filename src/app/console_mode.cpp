@@ -1,6 +1,7 @@
 #include "app/console_mode.h"
 
 #include "app/console_client.h"
+#include "app/console_json.h"
 #include "app/console_output.h"
 #include "app/console_sensors.h"
 #include "app/monitor_core.h"
@@ -10,6 +11,7 @@
 #include "platform/paths.h"
 #include "settings/registry_store.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -19,6 +21,9 @@
 
 namespace keltrix {
 namespace {
+
+// The shortest span of the first shown sample: shorter, the processor figure is noise.
+constexpr int FirstSpanMs = 250;
 
 std::string ExpandLineBreaks(const std::string& text) {
     std::string out;
@@ -71,6 +76,18 @@ bool TakeConsoleOptions(std::vector<std::string>& args, TConsoleOptions& options
             options.Refreshes = value;
         } else if (a.rfind("--format=", 0) == 0) {
             options.Format = ExpandLineBreaks(a.substr(9));
+        } else if (a == "--json") {
+            options.Enabled = options.Json = true;
+        } else if (a.rfind("--interval=", 0) == 0) {
+            const std::string n = a.substr(11);
+            int value = 0;
+            const auto [end, ec] = std::from_chars(n.data(), n.data() + n.size(), value);
+            if (ec != std::errc() || end != n.data() + n.size() || value < 1) {
+                error =
+                    "--interval=MS needs a whole number of milliseconds above 0, not \"" + n + "\"";
+                return false;
+            }
+            options.IntervalMs = value;
         } else {
             rest.push_back(a);
         }
@@ -99,9 +116,12 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     core.ReadUptimeFormatAndExclusions();
     core.CreateRecordAndFormatters();
     core.UseTextFormat(options.Format);
-    const int interval = core.ReadInterval();
+    const int interval = options.IntervalMs ? *options.IntervalMs : core.ReadInterval();
+    // The span the first shown sample covers; the rates are scaled to the span they cover.
+    int span = interval > 0 ? std::max(interval, FirstSpanMs) : FirstSpanMs;
 
     TSamplingCycle cycle(*core.RawData, core.Formatters);
+    core.ApplyNetInterfaces(cycle);
     cycle.SetExclude(core.Exclude);
     if (store.ValueExists("DriveMap")) {
         const platform::TResult map = cycle.SetDriveMap(store.ReadString("DriveMap"));
@@ -109,16 +129,23 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     }
     cycle.DebugMode = core.Switches.DebugMode;
     cycle.CrashTest = core.Switches.CrashTest;
-    cycle.TimerInterval = [interval] { return static_cast<std::uint32_t>(interval); };
+    cycle.TimerInterval = [&span] { return static_cast<std::uint32_t>(span); };
 
     const bool ansi = isatty(STDOUT_FILENO) != 0;
     std::size_t previous = 0;
     long refreshes = 0;
     bool failed = false;
+    bool primed = false; // the first sample is only the base of the first shown one
     cycle.OnRefresh = [&] {
         std::vector<std::string> lines;
         for (const std::string& line : core.FormatLines()) lines.push_back(core.RenderLine(line));
-        std::cout << ConsoleFrame(lines, ansi, previous) << std::flush;
+        if (!primed) return;
+        if (options.Json) {
+            for (std::string& line : lines) line = ConsoleLine(line, false);
+            std::cout << JsonFrame(lines) << std::flush;
+        } else {
+            std::cout << ConsoleFrame(lines, ansi, previous) << std::flush;
+        }
         previous = lines.size();
         ++refreshes;
     };
@@ -132,6 +159,11 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     TConsoleSensorLink sensors(cycle);
     const int signals = platform::WatchExitSignals();
     cycle.GetInfo(true);
+    primed = true;
+    if (failed || WaitForExitSignal(signals, span)) return failed ? 1 : 0;
+    sensors.RunPosted();
+    cycle.GetInfo(true); // addresses and drive space are fresh in the first frame
+    span = interval;
     while (!failed && !(options.Refreshes && refreshes >= *options.Refreshes)) {
         // An interval of 0 pauses updating: the first frame stays until interrupted.
         if (WaitForExitSignal(signals, interval > 0 ? interval : -1)) break;

@@ -48,8 +48,8 @@ std::string ConsoleFrame(const std::vector<std::string>& renderedLines, bool ans
     }
     if (ansi) {
         out += "\x1b[2K\n\x1b[J";
-    } else {
-        out += "\n";
+    } else if (renderedLines.size() != 1) {
+        out += "\n"; // one line per frame is what status bars read: no empty line between
     }
     return out;
 }

@@ -59,6 +59,7 @@ bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
     Core_.ReadFormatString();
 
     Sampling_ = std::make_unique<TSamplingCycle>(*Core_.RawData, Core_.Formatters);
+    Core_.ApplyNetInterfaces(*Sampling_);
     Sampling_->SetExclude(Core_.Exclude);
     const std::string map =
         Settings_->ValueExists("DriveMap") ? Settings_->ReadString("DriveMap") : std::string();

@@ -2,6 +2,7 @@
 
 #include "base/smartlog.h"
 #include "display/layout_text.h"
+#include "measure/sampling_cycle.h"
 #include "platform/paths.h"
 #include "platform/system_info.h"
 #include "settings/default_format.h"
@@ -80,6 +81,11 @@ void TMonitorCore::UseTextFormat(const std::optional<std::string>& format) {
 int TMonitorCore::ReadInterval() {
     if (Settings.ValueExists("Interval")) return Settings.ReadInteger("Interval");
     return Switches.ClientMode ? 2000 : 1000;
+}
+
+void TMonitorCore::ApplyNetInterfaces(TSamplingCycle& cycle) const {
+    if (Settings.ValueExists("NetInterfaces"))
+        cycle.SetNetInterfaces(Settings.ReadString("NetInterfaces"));
 }
 
 std::vector<std::string> TMonitorCore::FormatLines() const {

@@ -17,6 +17,7 @@
 namespace keltrix {
 
 class TRegistryStore;
+class TSamplingCycle;
 
 class TMonitorCore {
 public:
@@ -39,6 +40,9 @@ public:
     void UseTextFormat(const std::optional<std::string>& format);
     // Interval, or the default of the mode.
     int ReadInterval();
+
+    // NetInterfaces: the interfaces the network tags count, in slot order.
+    void ApplyNetInterfaces(TSamplingCycle& cycle) const;
 
     // Lines of the current format string (CR LF, lone CR or lone LF end a line).
     std::vector<std::string> FormatLines() const;

@@ -1,8 +1,10 @@
 #include "app/process_entry.h"
+#include "app/reference.h"
 #include "platform/ascii.h"
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 namespace keltrix {
 TEntryOutcome RunProcessEntry(const std::vector<std::string>& args, const TEntryActions& actions) {
@@ -34,6 +36,12 @@ TLongOptions TakeLongOptions(std::vector<std::string>& args) {
             opts.Help = true;
         } else if (a == "--version") {
             opts.Version = true;
+        } else if (a == "--tags") {
+            opts.Tags = true;
+        } else if (a == "--autostart=on" || a == "--autostart=off") {
+            opts.Autostart = a == "--autostart=on";
+        } else if (a.rfind("--autostart", 0) == 0) {
+            opts.Unknown.push_back(a + " (--autostart=on or --autostart=off)");
         } else {
             opts.Unknown.push_back(a);
         }
@@ -42,33 +50,50 @@ TLongOptions TakeLongOptions(std::vector<std::string>& args) {
     return opts;
 }
 
+namespace {
+
+std::vector<std::string_view> Words(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find(' ', at), text.size());
+        if (end > at) words.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return words;
+}
+
+} // namespace
+
 std::string UsageText(const std::string& program) {
-    return "Usage: " + program +
-           " [switches]\n"
-           "Keltrix shows live system statistics in a small desktop window.\n"
-           "\n"
-           "  -?                 write the network help page and open it\n"
-           "  -RESET             delete all stored settings first\n"
-           "  -MULTIPLE          run even when another instance is running\n"
-           "  -C                 run as a client beside a running instance\n"
-           "  -c -iHOST -pPORT -dPASSWORD\n"
-           "                     show the measurements of the server HOST:PORT\n"
-           "  -advdebug[N]       keep the advanced log (N: the most entries kept)\n"
-           "  --console[=N]      no window: print the lines after each refresh (N times)\n"
-           "  --format=TEXT      use TEXT as the format string of this run (\\n breaks lines)\n"
-           "  --headless         no window, no output: sample everything and serve it\n"
-           "  --server[=PORT]    store: serve the measurements over TCP (port 6130)\n"
-           "  --no-server        store: do not serve\n"
-           "  --password=TEXT    store: the password that enciphers what is served\n"
-           "  --no-password      store: serve in clear\n"
-           "  --web-service[=PORT], --no-web-service\n"
-           "                     store: publish over HTTP, SOAP and /metrics (port 61300), or not\n"
-           "                     (without --headless these store and exit)\n"
-           "  --help             show this text\n"
-           "  --version          show the version\n"
-           "\n"
-           "Settings: $XDG_CONFIG_HOME/keltrix/registry.reg; files the program writes:\n"
-           "$XDG_DATA_HOME/keltrix/.\n";
+    std::string text = "Usage: " + program +
+                       " [switches]\n"
+                       "Keltrix shows live system statistics in a small desktop window.\n"
+                       "\n";
+    constexpr std::size_t column = 21, width = 79;
+    const std::string indent(column, ' ');
+    for (const TReferenceRow& row : CommandLineSwitches()) {
+        std::string line = "  " + row.Key;
+        // A key too long for the column gets a line of its own.
+        line += line.size() < column ? std::string(column - line.size(), ' ') : "\n" + indent;
+        std::size_t start = line.size() - column;
+        for (const std::string_view word : Words(row.Text)) {
+            if (line.size() - start > column && line.size() - start + 1 + word.size() > width) {
+                line += "\n" + indent;
+                start = line.size() - column;
+            } else if (line.size() - start > column) {
+                line += ' ';
+            }
+            line += word;
+        }
+        text += line + "\n";
+    }
+    return text + "\n"
+                  "Switches that take a value have it joined on: -i10.0.0.5 -p6130.\n"
+                  "--server, --no-server, --password, --no-password, --web-service and\n"
+                  "--no-web-service store their value; without --headless they do nothing else.\n"
+                  "Settings: $XDG_CONFIG_HOME/keltrix/registry.reg; files the program writes:\n"
+                  "$XDG_DATA_HOME/keltrix/. Tags and markup: keltrix --tags, or man keltrix.\n";
 }
 
 } // namespace keltrix

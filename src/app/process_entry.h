@@ -2,6 +2,7 @@
 // The switches that act before any window exists, and the single-instance rule.
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,9 @@ TEntryOutcome RunProcessEntry(const std::vector<std::string>& args, const TEntry
 struct TLongOptions {
     bool Help = false;
     bool Version = false;
-    std::vector<std::string> Unknown;
+    bool Tags = false;                // --tags: print the reference and exit
+    std::optional<bool> Autostart;    // --autostart=on|off
+    std::vector<std::string> Unknown; // also a known option with a value it does not take
 };
 TLongOptions TakeLongOptions(std::vector<std::string>& args);
 std::string UsageText(const std::string& program);

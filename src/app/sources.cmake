@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Plain C++ (in keltrix_core): the switches, the shared start-up and console mode.
 set(KELTRIX_APP_CORE_SOURCES
     src/app/help_page.cpp
@@ -10,12 +11,16 @@ set(KELTRIX_APP_CORE_SOURCES
     src/app/console_sensors.cpp
     src/app/console_client.cpp
     src/app/server_options.cpp
+    src/app/reference.cpp
+    src/app/autostart.cpp
+    src/app/console_json.cpp
+    src/app/web_options.cpp
+    src/app/entry.cpp
 )
 # Plain C++ too, but with the web service (cpp-httplib): in keltrix_headless.
 set(KELTRIX_APP_HEADLESS_SOURCES
     src/app/headless_mode.cpp
     src/app/headless_web.cpp
-    src/app/web_options.cpp
 )
 set(KELTRIX_APP_SOURCES
     src/app/keltrix_application.cpp
@@ -34,5 +39,6 @@ set(KELTRIX_APP_SOURCES
     src/app/qt_event_loop.cpp src/app/net_commands.cpp
     src/app/config_commands.cpp
     src/app/outside_commands.cpp src/app/message_copy.cpp
+    src/app/desktop_notifications.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}
 )

@@ -155,6 +155,7 @@ void TVistrandDisplay::ReadServiceSettings() {
 
 void TVistrandDisplay::CreateSamplingCycle() {
     Sampling_ = std::make_unique<TSamplingCycle>(*Core_.RawData, Core_.Formatters);
+    Core_.ApplyNetInterfaces(*Sampling_);
     Sampling_->SetExclude(Core_.Exclude);
     if (Settings_->ValueExists("DriveMap")) {
         const platform::TResult map = Sampling_->SetDriveMap(Settings_->ReadString("DriveMap"));

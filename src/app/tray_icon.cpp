@@ -1,7 +1,8 @@
 #include "app/tray_icon.h"
 
-#include "base/smartlog.h"
 #include "app/tray_pictures.h"
+#include "base/smartlog.h"
+#include "display/x11_desktop.h"
 #include "measure/raw_data.h"
 #include "platform/system_info.h"
 #include "settings/registry_store.h"
@@ -29,6 +30,9 @@ constexpr int BalloonTimeout = 3000;
 // How often the tray host is looked for. A host that restarts within this period goes
 // unnoticed; a shown icon is re-docked by Qt anyway, only a hidden one then stays away.
 constexpr int TaskBarPollInterval = 1000;
+// How long a balloon waits for the bus's first answers and for the icon to dock.
+constexpr int BalloonWaitMs = 5000;
+constexpr int BalloonRetryMs = 100;
 
 std::uint32_t QueryVersionWord() {
     std::uint32_t version = 0;
@@ -86,6 +90,12 @@ QString CutText(const std::string& utf8, int count) {
     return text.left(units);
 }
 
+namespace {
+QString Cut(const QString& text, int count) {
+    return CutText(text.toStdString(), count);
+}
+} // namespace
+
 TTrayIcon::TTrayIcon(TRegistryStore& settings, QWidget* window, TProcFormat* procFormat,
                      TRawDataShell& rawData, TTrayIconOptions options, QObject* parent)
     : QObject(parent), Settings_(settings), Window_(window), ProcFormat_(procFormat),
@@ -110,12 +120,26 @@ TTrayIcon::TTrayIcon(TRegistryStore& settings, QWidget* window, TProcFormat* pro
     UseRQIcons1->setCheckable(true);
     connect(UseRQIcons1, &QAction::triggered, this, &TTrayIcon::UseRQIcons1Click);
 
+    if (Options_.Menu) {
+        // Exported over D-Bus to a StatusNotifierItem host; popped up by Qt on an XEmbed icon.
+        Icon_.setContextMenu(Options_.Menu);
+        connect(Options_.Menu, &QMenu::aboutToShow, this, &TTrayIcon::MenuAboutToShow);
+    }
+
     TaskBarPoll_.setInterval(TaskBarPollInterval);
-    connect(&TaskBarPoll_, &QTimer::timeout, this, [this] {
-        const bool available = HasTrayHost();
-        if (available && !TrayHostSeen_) TaskBarWndProc();
-        TrayHostSeen_ = available;
+    connect(&TaskBarPoll_, &QTimer::timeout, this, &TTrayIcon::WatchTrayHost);
+    connect(&Notes_, &TDesktopNotifications::Changed, this, [this] {
+        if (TaskBarPoll_.isActive()) WatchTrayHost();
+        DispatchBalloons();
     });
+    BalloonRetry_.setSingleShot(true);
+    connect(&BalloonRetry_, &QTimer::timeout, this, &TTrayIcon::DispatchBalloons);
+}
+
+void TTrayIcon::WatchTrayHost() {
+    const bool available = HasTrayHost();
+    if (available && !TrayHostSeen_) TaskBarWndProc();
+    TrayHostSeen_ = available;
 }
 
 TTrayIcon::~TTrayIcon() = default;
@@ -166,7 +190,16 @@ void TTrayIcon::Remove() {
 }
 
 bool TTrayIcon::HasTrayHost() const {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    // Not QSystemTrayIcon::isSystemTrayAvailable: over D-Bus it waits for the bus's answers.
+    return x11::XEmbedTrayPresent() || Notes_.StatusNotifierHost();
+}
+
+bool TTrayIcon::IconPlaceKnown() const {
+    if (!Icon_.isVisible()) return false;
+    // Qt knows a place only for an icon of its own XEmbed window; until the tray has taken
+    // that window in, the place is the screen's corner.
+    const QRect place = Icon_.geometry();
+    return !place.isEmpty() && place.topLeft() != QPoint(0, 0);
 }
 
 void TTrayIcon::ShowBalloonTips(const std::string& text, const std::string& title,
@@ -195,13 +228,35 @@ void TTrayIcon::ShowBalloonNow(const QString& text, const QString& title,
     Record_.BalloonTitle = CutText(title.toStdString(), BalloonTitleLength);
     Record_.BalloonTimeout = BalloonTimeout;
     Record_.BalloonKind = balloonKind;
-    if (!HasTrayHost()) {
-        // Without a tray the note or error report would be lost.
-        ShowMessageBox(text, title);
-        return;
+    Pending_.push_back({text, title, balloonKind, QDeadlineTimer(BalloonWaitMs)});
+    DispatchBalloons();
+}
+
+void TTrayIcon::DispatchBalloons() {
+    while (!Pending_.empty()) {
+        const TPendingBalloon balloon = Pending_.front();
+        const bool late = balloon.Due.hasExpired();
+        if (!Notes_.Known() && !late) break; // the bus has not answered yet
+        if (Notes_.DaemonPresent()) {
+            // The desktop's notifications, whatever the tray: a daemon that refuses it leaves
+            // the message box, so that nothing is lost.
+            Notes_.Notify(ForDisplay(Cut(balloon.Title, BalloonTitleLength)),
+                          ForDisplay(Cut(balloon.Text, BalloonTextLength)), balloon.Kind,
+                          BalloonTimeout,
+                          [this, balloon] { ShowMessageBox(balloon.Text, balloon.Title); });
+        } else if (IconPlaceKnown()) {
+            Icon_.showMessage(ForDisplay(Cut(balloon.Title, BalloonTitleLength)),
+                              ForDisplay(Cut(balloon.Text, BalloonTextLength)),
+                              BalloonIcon(balloon.Kind), BalloonTimeout);
+        } else if (Icon_.isVisible() && x11::XEmbedTrayPresent() && !late) {
+            break; // the tray is taking the icon in: the balloon belongs at its place
+        } else {
+            // No tray to show it, or a StatusNotifierItem host without a daemon.
+            ShowMessageBox(balloon.Text, balloon.Title);
+        }
+        Pending_.pop_front();
     }
-    Icon_.showMessage(ForDisplay(Record_.BalloonTitle), ForDisplay(Record_.BalloonText),
-                      BalloonIcon(balloonKind), Record_.BalloonTimeout);
+    if (!Pending_.empty()) BalloonRetry_.start(BalloonRetryMs);
 }
 
 void TTrayIcon::ShowMessageBox(const QString& text, const QString& title) {
@@ -216,8 +271,15 @@ void TTrayIcon::ShowMessageBox(const QString& text, const QString& title) {
 }
 
 void TTrayIcon::OpenMenu(QPoint globalPos) {
-    if (Options_.BeforeMenu) Options_.BeforeMenu();
     if (Options_.Menu) Options_.Menu->popup(globalPos);
+}
+
+void TTrayIcon::MenuAboutToShow() {
+    LogAdd("PopupMenu1Popup");
+    // Above the other windows first, as the menu opens: on the icon, over D-Bus, or on the
+    // window itself.
+    if (!AlwaysOnTop() && Window_ && Window_->isVisible()) Window_->raise();
+    if (Options_.BeforeMenu) Options_.BeforeMenu();
 }
 
 void TTrayIcon::WatchTaskBar() {
@@ -280,8 +342,9 @@ void TTrayIcon::IconTray(QSystemTrayIcon::ActivationReason reason) {
             Window_->activateWindow();
         }
     } else if (reason == QSystemTrayIcon::Context) {
-        if (!AlwaysOnTop() && Window_) Window_->raise();
-        OpenMenu(QCursor::pos());
+        // Qt has popped the menu up on an XEmbed icon already; a StatusNotifierItem host
+        // that asks for the menu this way gets it here.
+        if (!Options_.Menu || !Options_.Menu->isVisible()) OpenMenu(QCursor::pos());
     }
 }
 

@@ -9,7 +9,12 @@
 #include <QSystemTrayIcon>
 #include <QTimer>
 
+#include "app/desktop_notifications.h"
+
+#include <QDeadlineTimer>
+
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <optional>
 #include <string>
@@ -62,9 +67,10 @@ struct TTrayIconOptions {
     std::optional<std::uint32_t> VersionWord;
     std::function<bool()> ClientMode;  // "-c": the RQ set shows its H pictures
     std::function<bool()> AlwaysOnTop; // "Always &On Top" is checked
-    // Rebuilds "Fast Config" before the menu opens.
+    // Rebuilds "Fast Config" before the menu opens, wherever it opens.
     std::function<void()> BeforeMenu;
-    QMenu* Menu = nullptr; // PopupMenu1
+    // PopupMenu1: popped up on the icon, or shown by a StatusNotifierItem host over D-Bus.
+    QMenu* Menu = nullptr;
 };
 
 class TTrayIcon : public QObject {
@@ -100,11 +106,14 @@ public:
                          std::uint32_t balloonKind);
     const TNotifyIconData& Record() const { return Record_; }
 
-    // Whether a tray host takes icons. Without one the window opens the menu itself, through
+    // Whether a tray host takes icons: an XEmbed tray or a StatusNotifierItem host. Never
+    // waits for the session bus. Without one the window opens the menu itself, through
     // OpenMenu.
     bool HasTrayHost() const;
-    // Rebuilds "Fast Config" and pops the menu up at globalPos.
+    // Pops the menu up at globalPos; it rebuilds "Fast Config" as it opens.
     void OpenMenu(QPoint globalPos);
+    // Balloons that wait for the bus's first answers or for the icon to dock.
+    std::size_t PendingBalloons() const { return Pending_.size(); }
 
     // Watches for the tray host to (re)appear and then adds the icon again.
     void WatchTaskBar();
@@ -131,7 +140,19 @@ public slots:
     void TaskBarWndProc();
 
 private:
+    struct TPendingBalloon {
+        QString Text, Title;
+        std::uint32_t Kind = 0;
+        QDeadlineTimer Due; // shown in a message box when it cannot go anywhere by then
+    };
     void ShowBalloonNow(const QString& text, const QString& title, std::uint32_t balloonKind);
+    // Hands the waiting balloons to the notification daemon, to Qt's balloon at a docked
+    // icon, or to a message box, in order.
+    void DispatchBalloons();
+    // Docked in an XEmbed tray, where Qt draws its balloon at the icon.
+    bool IconPlaceKnown() const;
+    void MenuAboutToShow();
+    void WatchTrayHost();
     void ShowMessageBox(const QString& text, const QString& title);
     QIcon ProcessorUsageIcon() const;
     bool ClientMode() const { return Options_.ClientMode && Options_.ClientMode(); }
@@ -151,6 +172,9 @@ private:
     bool IconRemoved_ = false;
     QTimer TaskBarPoll_;
     bool TrayHostSeen_ = false;
+    TDesktopNotifications Notes_;
+    std::deque<TPendingBalloon> Pending_;
+    QTimer BalloonRetry_;
 };
 
 } // namespace keltrix

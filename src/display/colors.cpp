@@ -74,6 +74,12 @@ std::optional<std::uint8_t> HexPair(std::string_view text) {
 
 } // namespace
 
+std::vector<std::string> ColorIdents() {
+    std::vector<std::string> names;
+    for (const TColorName& c : ColorNames) names.emplace_back(c.Name);
+    return names;
+}
+
 std::optional<TColor> IdentToColor(std::string_view ident) {
     for (const auto& entry : ColorNames)
         if (SameTextAscii(entry.Name, ident)) return entry.Value;

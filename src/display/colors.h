@@ -8,6 +8,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace keltrix {
 
@@ -48,6 +49,9 @@ inline constexpr TColor clBtnFace = SystemColor(15);
 std::optional<TColor> IdentToColor(std::string_view ident);
 // The table's name of a colour ("clRed"); none for a value that has no name.
 std::optional<std::string> ColorToIdent(TColor color);
+
+// Every name of the table, in its order ("clBlack" first).
+std::vector<std::string> ColorIdents();
 
 // What users type for a colour: "$RRGGBB", "$AARRGGBB" (the first pair is dropped), or a
 // table name without its cl prefix ("Red", "btnface"). None when it is neither.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The markup parser and colour table are plain C++ (in keltrix_core, fuzzed without Qt).
 set(KELTRIX_DISPLAY_CORE_SOURCES
     src/display/colors.cpp

@@ -184,4 +184,11 @@ void Flush() {
     if (Display* display = XDisplay()) XFlush(display);
 }
 
+bool XEmbedTrayPresent() {
+    Display* display = XDisplay();
+    if (!display) return false;
+    const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(DefaultScreen(display));
+    return XGetSelectionOwner(display, Intern(display, name.c_str())) != None;
+}
+
 } // namespace keltrix::x11

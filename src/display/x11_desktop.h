@@ -31,4 +31,8 @@ bool WindowExists(const char* className, const char* title);
 // Sends what Qt queued: it leaves changes such as the opacity unsent until something paints.
 void Flush();
 
+// An XEmbed tray (the system tray selection of the screen has an owner). One short request to
+// the X server; false without X11.
+bool XEmbedTrayPresent();
+
 } // namespace keltrix::x11

@@ -86,8 +86,14 @@ bool TNetCounters::NetworkBlock(TRawData& data, std::uint32_t intervalMs) {
     const std::uint32_t rows = std::min<std::uint32_t>(
         table->dwNumEntries,
         static_cast<std::uint32_t>((size - IfTableSize(0)) / sizeof(MIB_IFROW)));
-    const bool sameCount = static_cast<std::int16_t>(rows) == PreviousRows_;
+    // A tunnel that comes up changes which interface a slot stands for without changing the
+    // number of rows: a change of the counted rows, too, is no time to look for wraps.
+    std::uint32_t counted = 0;
+    for (std::uint32_t i = 0; i < rows; ++i) counted += IsCounted(IfTableRows(table)[i]) ? 1 : 0;
+    const bool sameCount =
+        static_cast<std::int16_t>(rows) == PreviousRows_ && counted == PreviousCounted_;
     PreviousRows_ = static_cast<std::int16_t>(rows);
+    PreviousCounted_ = counted;
 
     std::uint64_t inBytes = 0, outBytes = 0;
     int next = 1;

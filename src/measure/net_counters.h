@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace keltrix {
@@ -30,6 +31,10 @@ public:
     std::int64_t ReadWrap(int slot) const { return ReadWrap_[slot]; }
     std::int64_t WriteWrap(int slot) const { return WriteWrap_[slot]; }
     const std::string& LastProblem() const { return Problem_; }
+    // The NetInterfaces setting ("eth0;wlan0"); empty: the interfaces' own rule.
+    void SetCountedInterfaces(std::string_view names) {
+        Source_.SetCountedInterfaces(platform::ParseInterfaceList(names));
+    }
     // The interfaces of slots 1 to 4 at the last network block (fewer when fewer count).
     const std::vector<std::string>& SlotNames() const { return SlotNames_; }
 
@@ -43,6 +48,7 @@ private:
     std::array<std::int64_t, 5> ReadWrap_{};
     std::array<std::int64_t, 5> WriteWrap_{};
     std::int16_t PreviousRows_ = 0;
+    std::uint32_t PreviousCounted_ = 0;
     std::vector<std::uint32_t> Buffer_; // the table, 4-byte aligned
     std::string Problem_;
     std::vector<std::string> SlotNames_;

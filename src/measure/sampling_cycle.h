@@ -63,6 +63,8 @@ public:
     // The DriveMap setting: letters over mount points, refreshed with every drive query.
     platform::TResult SetDriveMap(std::string_view overrides);
     const platform::TDriveMap& DriveMap() const { return Drives_; }
+    // The NetInterfaces setting: the interfaces that count, in slot order ("eth0;wlan0").
+    void SetNetInterfaces(std::string_view names) { Net_.SetCountedInterfaces(names); }
 
     std::int8_t SampleCounter() const { return Counter_; }
     TPerfDataReader& Perf() { return Perf_; }

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_MEASURE_SOURCES
     src/measure/codepage.cpp
     src/measure/date_time.cpp

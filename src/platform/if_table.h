@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <vector>
 
 namespace keltrix::platform {
 
@@ -75,6 +77,13 @@ inline constexpr std::uint32_t IfTableSize(std::size_t rows) {
     return static_cast<std::uint32_t>(offsetof(MIB_IFTABLE, table) + rows * sizeof(MIB_IFROW));
 }
 
+// "eth0;wlan0": the names between semicolons, blanks trimmed, empty ones and repeats dropped.
+std::vector<std::string> ParseInterfaceList(std::string_view text);
+
+// Which interfaces count without NetInterfaces: those backed by a device (Ethernet, or
+// Wi-Fi), PPP links and tunnels while they are up. Virtual devices without a device behind
+// them (veth, bridge, ifb, dummy, tap) are type 1, so that they count neither in a slot nor
+// in the sum.
 class TIfTableSource {
 public:
     // root: the folder that holds proc/ and sys/ ("/" for the running machine).
@@ -89,6 +98,11 @@ public:
     std::uint32_t GetIfTable(MIB_IFTABLE* table, std::uint32_t* size, bool order);
 
     const std::string& LastError() const;
+
+    // The NetInterfaces setting: when names are given, exactly those interfaces count (each
+    // row keeps a counted type), in the order named, ahead of the other rows of a sorted
+    // table; every other row is type 1. Empty: the rule of the interfaces themselves.
+    void SetCountedInterfaces(std::vector<std::string> names);
 
 private:
     struct TImpl;

@@ -10,15 +10,23 @@ std::string DataDir();    // $XDG_DATA_HOME/keltrix, else ~/.local/share/keltrix
 std::string RuntimeDir(); // $XDG_RUNTIME_DIR/keltrix, else /tmp/keltrix-<uid> (created, 0700)
 std::string TempDir();    // $TMPDIR, else /tmp
 std::string ProgramDir(); // folder of the running executable
-// Where files "beside the program" are written: ProgramDir(), or DataDir() for an installed
-// program whose folder is not writable.
+// Where files "beside the program" are written: DataDir() for an installed program (also
+// when run as root, so nothing is ever created in its bin folder), else ProgramDir() when it
+// is writable (a build tree), else DataDir().
 std::string WritableProgramDir();
-// What an installed program ships beside itself: <prefix>/share/keltrix when the executable
-// is <prefix>/bin/keltrix and that folder exists; empty for a program run from its build tree.
-std::string SharedDataDir();
+// Where what ships "beside the program" is found: <prefix>/share/keltrix for an installed
+// program, else ProgramDir().
+std::string ShippedDir();
+// True when the program runs from an installation: <prefix>/share/keltrix lies beside its
+// folder, as the installation puts it.
+bool InstalledProgram();
 std::string SettingsFile(); // ConfigDir()/registry.reg
 
 // Creates the folder and its parents; false when it cannot.
 bool MakeDirs(const std::string& path, unsigned mode = 0755);
+
+// $XDG_CONFIG_HOME, else ~/.config: the user's configuration folder itself (autostart/ is
+// there).
+std::string ConfigHome();
 
 } // namespace keltrix::platform

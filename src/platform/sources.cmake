@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_PLATFORM_SOURCES
     src/platform/perf_walk.cpp
     src/platform/linux/sys_files.cpp
@@ -10,6 +11,7 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/system_info.cpp
     src/platform/linux/file_store.cpp
     src/platform/linux/paths.cpp
+    src/platform/linux/program_parts.cpp
     src/platform/linux/single_instance.cpp
     src/platform/linux/shell.cpp
     src/platform/linux/text_file.cpp

@@ -251,8 +251,8 @@ std::vector<TConfigSetEntry> ListConfigSets(const std::vector<std::string>& fold
 }
 
 std::vector<std::string> ConfigSetFolders() {
-    if (const std::string shared = platform::SharedDataDir(); !shared.empty())
-        return {platform::DataDir() + "/configs", shared + "/configs"};
+    if (platform::InstalledProgram())
+        return {platform::DataDir() + "/configs", platform::ShippedDir() + "/configs"};
     std::vector<std::string> folders{platform::WritableProgramDir() + "/configs"};
     if (const std::string own = platform::ProgramDir() + "/configs"; own != folders.front())
         folders.push_back(own);

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Plain C++ part (in keltrix_core).
 set(KELTRIX_SETTINGS_CORE_SOURCES
     src/settings/registry_file.cpp

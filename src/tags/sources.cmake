@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_TAGS_SOURCES
     src/tags/battery_format.cpp
     src/tags/date_locale.cpp

@@ -72,6 +72,34 @@ TEST(ProcessEntry, LongOptionsAreTakenOutBeforeSwitches) {
     EXPECT_EQ(args, (std::vector<std::string>{"-c", "-ifoo", "--"}));
 }
 
+TEST(ProcessEntry, TagsAndAutostartTakeOnlyTheirOwnValues) {
+    std::vector<std::string> args{"--tags", "--autostart=off", "-h"};
+    TLongOptions o = TakeLongOptions(args);
+    EXPECT_TRUE(o.Tags);
+    EXPECT_EQ(o.Autostart, false);
+    EXPECT_TRUE(o.Unknown.empty());
+    args = {"--autostart=on"};
+    EXPECT_EQ(TakeLongOptions(args).Autostart, true);
+    args = {"--autostart", "--autostart=yes"};
+    o = TakeLongOptions(args);
+    EXPECT_FALSE(o.Autostart);
+    ASSERT_EQ(o.Unknown.size(), 2u);
+    EXPECT_NE(o.Unknown[1].find("--autostart=on or --autostart=off"), std::string::npos);
+}
+
+TEST(ProcessEntry, UsageHasEveryLineWithinEightyColumns) {
+    const std::string usage = UsageText("keltrix");
+    std::size_t start = 0;
+    while (start < usage.size()) {
+        const std::size_t end = usage.find('\n', start);
+        EXPECT_LE(end - start, 79u) << usage.substr(start, end - start);
+        start = end + 1;
+    }
+    for (const char* s : {"\n  -noballoon ", "\n  -instanceid(NAME) ", "\n  -h ", "\n  -l ",
+                          "\n  --tags ", "\n  -loadkcfg(FILE) "})
+        EXPECT_NE(usage.find(s), std::string::npos) << s;
+}
+
 TEST(HelpPage, WrittenWithCrLfAndOverwritten) {
     const std::string path = testing::TempDir() + "/vsinftmp_" + std::to_string(getpid()) + ".htm";
     { std::ofstream(path) << std::string(100000, 'x'); }

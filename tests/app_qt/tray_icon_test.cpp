@@ -1,6 +1,6 @@
-#include "base/smartlog.h"
 #include "app/tray_icon.h"
 #include "app/tray_pictures.h"
+#include "base/smartlog.h"
 #include "measure/raw_data.h"
 #include "platform/system_info.h"
 #include "settings/registry_store.h"
@@ -311,6 +311,15 @@ TEST_F(TrayIconTest, NoBalloonShowsTitleTwoLineBreaksAndText) {
     EXPECT_EQ(Boxes().size(), 2u);
 }
 
+TEST(TrayNotifications, BodyAndIconFollowTheDaemonAndTheKind) {
+    EXPECT_EQ(NotificationBody("a <b> & c\r\nd", false), "a <b> & c\nd");
+    EXPECT_EQ(NotificationBody("a <b> & c\r\nd", true), "a &lt;b&gt; &amp; c\nd");
+    EXPECT_EQ(NotificationIcon(BalloonError), "dialog-error");
+    EXPECT_EQ(NotificationIcon(BalloonWarning), "dialog-warning");
+    EXPECT_EQ(NotificationIcon(BalloonInfo), "dialog-information");
+    EXPECT_EQ(NotificationIcon(BalloonNone), "keltrix");
+}
+
 TEST_F(TrayIconTest, WithoutATrayHostBalloonsBecomeMessageBoxes) {
     auto tray = Make();
     ASSERT_FALSE(tray->HasTrayHost()) << "the offscreen platform has no tray";
@@ -329,8 +338,18 @@ TEST_F(TrayIconTest, RightClickRebuildsAndOpensTheMenuDoubleClickRaises) {
     tray->IconTray(QSystemTrayIcon::Context);
     EXPECT_EQ(MenuRebuilds, 1);
     EXPECT_TRUE(Menu.isVisible());
-    EXPECT_EQ(log.Lines().back(), "IconTray");
+    const auto lines = log.Lines();
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[lines.size() - 2], "IconTray");
+    EXPECT_EQ(lines.back(), "PopupMenu1Popup") << "the menu rebuilds as it opens";
+    // Open already (Qt pops it up on an XEmbed icon itself): not opened twice.
+    tray->IconTray(QSystemTrayIcon::Context);
+    EXPECT_EQ(MenuRebuilds, 1);
     Menu.hide();
+    // However the menu opens, it rebuilds: a StatusNotifierItem host shows it over D-Bus.
+    emit Menu.aboutToShow();
+    EXPECT_EQ(MenuRebuilds, 2);
+    --MenuRebuilds;
 
     OnTop = true;
     tray->IconTray(QSystemTrayIcon::Context);

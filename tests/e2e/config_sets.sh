@@ -42,7 +42,7 @@ print(body[3 * (w - 1):3 * w].hex())  # the top right corner: background
 PY
 )
     why=$(pixels align "$TESTROOT/set.ppm" "$lines" "$bg" left 2>&1) ||
-        [[ $name == "Desktop Overlay" ]] || fail "$name: $why"
+        [[ $name == Desktop ]] || fail "$name: $why"
     if [ -n "${KELTRIX_SHOTS:-}" ]; then
         shot=$(tr 'A-Z ' 'a-z-' <<<"$name")
         import -window root -crop "$((w + 40))x$((h + 40))+$((x - 20))+$((y - 20))" +repage \

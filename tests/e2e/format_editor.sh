@@ -82,7 +82,7 @@ WIN=$applied_window
 MENU_SETS=$(cd "$(dirname "$KELTRIX")/configs" && ls -1 -- *.kcfg | sed 's/\.kcfg$//' | sort -f)
 [ -n "$MENU_SETS" ] || fail "no config sets beside $KELTRIX"
 # shellcheck disable=SC2046
-menu_command "$main" $(MENU_SETS=$MENU_SETS menu_keys "Fast Config" "Network Dashboard")
+menu_command "$main" $(MENU_SETS=$MENU_SETS menu_keys "Fast Config" "Network")
 for _ in $(seq 50); do
     [[ $(value FormatString) == *"Network</C></B>"* ]] && break
     sleep 0.1

@@ -1,4 +1,6 @@
-# 50 MB sent over a veth pair between two namespaces of our own raise the byte sums by 50 MB.
+# 50 MB sent over a veth pair into a bridge, between two namespaces of our own. Neither the
+# veth nor the bridge counts by itself; named in NetInterfaces, each counts in its slot, in
+# the order named, and the sums grow by 50 MB per counted interface. Loopback never counts.
 source "$(dirname "$0")/lib.sh"
 
 if [ "$(id -u)" -ne 0 ] || ! command -v ip >/dev/null; then
@@ -10,16 +12,28 @@ cleanup_ns() { ip netns del "$a" 2>/dev/null || true; ip netns del "$b" 2>/dev/n
 trap cleanup_ns EXIT
 ip netns add "$a" && ip netns add "$b" || { echo "skipped: cannot create namespaces"; exit 77; }
 ip link add ktva netns "$a" type veth peer name ktvb netns "$b"
-ip -n "$a" addr add 10.213.0.1/30 dev ktva && ip -n "$a" link set ktva up && ip -n "$a" link set lo up
+ip -n "$a" link add ktbr type bridge
+ip -n "$a" link set ktva master ktbr
+ip -n "$a" addr add 10.213.0.1/30 dev ktbr
+for l in ktva ktbr lo; do ip -n "$a" link set "$l" up; done
 ip -n "$b" addr add 10.213.0.2/30 dev ktvb && ip -n "$b" link set ktvb up && ip -n "$b" link set lo up
 
-mkdir -p "$(dirname "$SETTINGS")"
-printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand]\n"Version"=dword:000003ea\n"Interval"=dword:000000c8\n' >"$SETTINGS"
-out=$TESTROOT/net.txt
-ip netns exec "$a" timeout 60 "$KELTRIX" --console \
-    '--format=read=<NAME=NetSumRead FORMAT="ALL" DECIMAL>\nwrite=<NAME=NetSumWrite FORMAT="ALL" DECIMAL>' >"$out" &
-monitor=$!
-PIDS+=($monitor)
+# Two monitors in namespace a, each with its own settings: one on the interfaces' own rule,
+# one that names the bridge and then the veth.
+settings() { # folder, extra value lines
+    mkdir -p "$1/keltrix"
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand]\n"Version"=dword:000003ea\n"Interval"=dword:000000c8\n%s' "$2" >"$1/keltrix/registry.reg"
+}
+settings "$TESTROOT/plain" ""
+settings "$TESTROOT/named" '"NetInterfaces"="ktbr;ktva"
+'
+format='--format=all=<NAME=NetSumRead FORMAT="ALL" DECIMAL>\none=<NAME=NetSumRead FORMAT="1" DECIMAL>\ntwo=<NAME=NetSumRead FORMAT="2" DECIMAL>\nwrite=<NAME=NetSumWrite FORMAT="ALL" DECIMAL>'
+for m in plain named; do
+    XDG_CONFIG_HOME=$TESTROOT/$m ip netns exec "$a" timeout 60 "$KELTRIX" --console "$format" \
+        >"$TESTROOT/$m.txt" &
+    PIDS+=($!)
+done
+monitors=("${PIDS[@]: -2}")
 sleep 1.5
 
 # Receiver in a, sender in b; loopback traffic inside a must not count.
@@ -50,13 +64,28 @@ t = threading.Thread(target=drain); t.start()
 for _ in range(20): c.sendall(b"y" * (1 << 20))
 c.close(); t.join()'
 sleep 1.5
-kill -INT "$monitor"
-wait "$monitor" || true
+kill -INT "${monitors[@]}"
+wait "${monitors[@]}" || true
 
-first=$(grep '^read=' "$out" | head -n 1 | cut -d= -f2)
-final=$(grep '^read=' "$out" | tail -n 1 | cut -d= -f2)
-written=$(grep '^write=' "$out" | tail -n 1 | cut -d= -f2)
-awk -v f="$first" -v l="$final" 'BEGIN { d = l - f; exit !(d >= 51200 * 0.95 && d <= 51200 * 1.05) }' ||
-    fail "NetSumRead rose from $first to $final KB, expected 51200 ± 5 %"
+# How much a line of the output rose from its first to its last frame, in KB.
+rise() { # file, line name
+    local first last
+    first=$(grep "^$2=" "$1" | head -n 1 | cut -d= -f2)
+    last=$(grep "^$2=" "$1" | tail -n 1 | cut -d= -f2)
+    awk -v f="$first" -v l="$last" 'BEGIN { printf "%.0f", l - f }'
+}
+near() { awk -v v="$1" -v e="$2" 'BEGIN { exit !(v >= e * 0.95 && v <= e * 1.05) }'; }
+
+plain=$(rise "$TESTROOT/plain.txt" all)
+[ "$plain" -lt 100 ] || fail "without NetInterfaces the veth and the bridge counted: $plain KB"
+pass "a veth pair and a bridge do not count on their own ($plain KB)"
+
+bridge=$(rise "$TESTROOT/named.txt" one)
+veth=$(rise "$TESTROOT/named.txt" two)
+all=$(rise "$TESTROOT/named.txt" all)
+near "$bridge" 51200 || fail "slot 1 (ktbr) rose by $bridge KB, expected 51200 ± 5 %"
+near "$veth" 51200 || fail "slot 2 (ktva) rose by $veth KB, expected 51200 ± 5 %"
+near "$all" 102400 || fail "the sum of ktbr and ktva rose by $all KB, expected 102400 ± 5 %"
+written=$(grep '^write=' "$TESTROOT/named.txt" | tail -n 1 | cut -d= -f2)
 awk -v w="$written" 'BEGIN { exit !(w < 51200 * 0.2) }' || fail "NetSumWrite $written: acks only expected"
-pass "50 MB across the veth pair raised NetSumRead by $(awk -v f="$first" -v l="$final" 'BEGIN { print l - f }') KB; loopback did not count"
+pass "named, the bridge and the veth count in the order named: $bridge KB and $veth KB; loopback did not count"

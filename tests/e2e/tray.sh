@@ -5,27 +5,11 @@ source "$(dirname "$0")/lib.sh"
 
 source "$(dirname "$0")/tray_lib.sh"
 
-wait_docked() {
-    local t=${2:-10}
-    for _ in $(seq $((t * 10))); do docked_icon "$1" >/dev/null && return 0; sleep 0.1; done
-    return 1
-}
-# Viewable override-redirect windows of process $1 outside the tray: menus and balloons.
-popups() {
-    local icon w
-    icon=$(docked_icon "$1" || true)
-    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
-        w=$(printf '0x%x' "$w")
-        [ "$w" = "$icon" ] && continue
-        [[ $(xwininfo -id "$w" -all 2>/dev/null) == *"Override Redirect State: yes"* ]] && echo "$w"
-    done
-    return 0
-}
 # Waits for a pop-up of process $1 that is not among those listed in $2, and prints it.
 wait_new_popup() {
     local w
     for _ in $(seq 50); do
-        for w in $(popups "$1"); do
+        for w in $(tray_popups "$1"); do
             grep -qx "$w" <<<"$2" || { echo "$w"; return 0; }
         done
         sleep 0.1
@@ -53,7 +37,7 @@ pass "the icon docks"
 icon=$(docked_icon "$main")
 read -r x y < <(xwininfo -id "$icon" |
     awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 } END { print x, y }')
-before=$(popups "$main")
+before=$(tray_popups "$main")
 xdotool mousemove --sync $((x + 8)) $((y + 8)) click 3
 menu=$(wait_new_popup "$main" "$before") || fail "a right click on the icon opens no menu"
 xdotool key Escape

@@ -38,3 +38,20 @@ docked_icon() {
     done
     return 1
 }
+# Waits until an icon of process $1 is docked (seconds, default 10).
+wait_docked() {
+    local t=${2:-10}
+    for _ in $(seq $((t * 10))); do docked_icon "$1" >/dev/null && return 0; sleep 0.1; done
+    return 1
+}
+# Viewable override-redirect windows of process $1 outside the tray: menus and balloons.
+tray_popups() {
+    local icon w
+    icon=$(docked_icon "$1" || true)
+    for w in $(xdotool search --onlyvisible --pid "$1" 2>/dev/null); do
+        w=$(printf '0x%x' "$w")
+        [ "$w" = "$icon" ] && continue
+        [[ $(xwininfo -id "$w" -all 2>/dev/null) == *"Override Redirect State: yes"* ]] && echo "$w"
+    done
+    return 0
+}

@@ -64,6 +64,36 @@ TEST_F(NetCountersTest, AWrapRaisesTheCorrectionAndAFallOfAHundredKilobytesDoesN
     EXPECT_EQ(Data.NetReadSum[1], 2.0f * 0x3FFFFF);
 }
 
+TEST_F(NetCountersTest, ATunnelComingUpIsNoWrapAlthoughTheRowsStayTheSame) {
+    Tree.Write("proc/net/dev", "Inter-| Receive | Transmit\n face |bytes packets|bytes packets\n"
+                               "    lo: 0 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0\n"
+                               "  eth0: 4096 1 0 0 0 0 0 0 1024 1 0 0 0 0 0 0\n"
+                               " wlan0: 2048 1 0 0 0 0 0 0 1024 1 0 0 0 0 0 0\n"
+                               "  tun0: 0 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0\n"
+                               "  can0: 0 1 0 0 0 0 0 0 0 1 0 0 0 0 0 0\n"
+                               "  eth1: 512000 1 0 0 0 0 0 0 1024 1 0 0 0 0 0 0\n"
+                               "  eth2: 6144 1 0 0 0 0 0 0 2048 1 0 0 0 0 0 0\n");
+    Tree.Write("sys/class/net/tun0/flags", "0x1090\n"); // down: slot 3 is eth1
+    Sample();
+    EXPECT_EQ(Data.NetReadSum[3], 500.0f);
+    // tun0 comes up and takes slot 3 with 500 KB less on its counter; the rows are the same,
+    // the counted ones not: no wrap.
+    Tree.Write("sys/class/net/tun0/flags", "0x10d1\n");
+    Sample();
+    EXPECT_EQ(Data.NetReadSum[3], 0.0f) << "tun0 now";
+    EXPECT_EQ(Data.NetReadSum[4], 500.0f) << "eth1 now";
+    EXPECT_EQ(Net.ReadWrap(3), 0);
+}
+
+TEST_F(NetCountersTest, NetInterfacesChoosesTheSlots) {
+    Net.SetCountedInterfaces("eth2;wlan0");
+    Sample();
+    EXPECT_EQ(Data.NetReadSum[1], 6.0f);   // eth2
+    EXPECT_EQ(Data.NetReadSum[2], 300.0f); // wlan0
+    EXPECT_EQ(Data.NetReadSum[3], 0.0f);
+    EXPECT_EQ(Data.NetReadSum[0], 306.0f);
+}
+
 TEST_F(NetCountersTest, RatesAreScaledFromTheTimerIntervalToOneSecond) {
     const std::pair<std::uint32_t, float> cases[] = {
         {2000, 150.0f}, {1000, 300.0f}, {500, 600.0f}, {0, 300.0f}};

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_TEST_MEASURE
     ${CMAKE_CURRENT_LIST_DIR}/raw_data_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/feed_test.cpp

@@ -95,6 +95,95 @@ TEST(IfTable, UnsortedKeepsTheOrderOfNetDev) {
     EXPECT_EQ(names, (std::vector<std::string>{"wlan0", "lo", "eth0", "ppp0", "tun0", "can0"}));
 }
 
+// A container host: the veth pairs, the bridge and the others have no device behind them.
+class IfTableKinds : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string dev = "Inter-| Receive | Transmit\n face |bytes packets|bytes packets\n";
+        int index = 1;
+        const auto add = [&](const char* name, const char* type) {
+            dev += std::string(name) + ": 2048 1 0 0 0 0 0 0 1024 1 0 0 0 0 0 0\n";
+            const std::string base = std::string("sys/class/net/") + name;
+            Tree.Write(base + "/ifindex", std::to_string(index++));
+            Tree.Write(base + "/type", type);
+        };
+        const auto device = [&](const char* name) {
+            Tree.Write(std::string("sys/class/net/") + name + "/device/uevent", "DRIVER=x\n");
+        };
+        const auto flags = [&](const char* name, const char* value) {
+            Tree.Write(std::string("sys/class/net/") + name + "/flags", value);
+        };
+        add("lo", "772");
+        add("eth0", "1");
+        device("eth0");
+        add("br0", "1");
+        add("veth1a", "1");
+        add("ifb0", "1");
+        add("dummy0", "1");
+        add("wlan0", "1");
+        Tree.Folder("sys/class/net/wlan0/phy80211");
+        add("wg0", "65534");
+        flags("wg0", "0x10d1\n"); // up and running
+        add("tun1", "65534");
+        flags("tun1", "0x1091\n"); // up, but no carrier: the VPN has gone
+        add("ppp0", "512");
+        flags("ppp0", "0x1051\n");
+        add("ppp1", "512");
+        flags("ppp1", "0x1010\n"); // down
+        add("usb0", "1");
+        device("usb0");
+        Tree.Write("proc/net/dev", dev);
+    }
+
+    std::vector<std::pair<std::string, std::uint32_t>> Types() {
+        TIfTableSource source(Tree.Root());
+        if (!Names.empty()) source.SetCountedInterfaces(ParseInterfaceList(Names));
+        std::vector<std::pair<std::string, std::uint32_t>> out;
+        for (const MIB_IFROW& row : Table(source, true)) out.emplace_back(Name(row), row.dwType);
+        return out;
+    }
+
+    TTempTree Tree;
+    std::string Names;
+};
+
+TEST_F(IfTableKinds, OnlyDevicesAndLinksThatAreUpCount) {
+    const std::vector<std::pair<std::string, std::uint32_t>> expected{
+        {"lo", IF_TYPE_SOFTWARE_LOOPBACK},
+        {"eth0", IF_TYPE_ETHERNET_CSMACD},
+        {"br0", IF_TYPE_OTHER},
+        {"veth1a", IF_TYPE_OTHER},
+        {"ifb0", IF_TYPE_OTHER},
+        {"dummy0", IF_TYPE_OTHER},
+        {"wlan0", IF_TYPE_IEEE80211},
+        {"wg0", IF_TYPE_TUNNEL},
+        {"tun1", IF_TYPE_OTHER},
+        {"ppp0", IF_TYPE_PPP},
+        {"ppp1", IF_TYPE_OTHER},
+        {"usb0", IF_TYPE_ETHERNET_CSMACD}};
+    EXPECT_EQ(Types(), expected);
+}
+
+TEST_F(IfTableKinds, NamedInterfacesCountInTheOrderNamedAndNoOthers) {
+    Names = " veth1a ;eth0;; br0;veth1a;gone0";
+    const auto rows = Types();
+    ASSERT_EQ(rows.size(), 12u);
+    // The named ones lead, in the order given; the rest follow by index and do not count.
+    EXPECT_EQ(rows[0], (std::pair<std::string, std::uint32_t>{"veth1a", IF_TYPE_ETHERNET_CSMACD}));
+    EXPECT_EQ(rows[1], (std::pair<std::string, std::uint32_t>{"eth0", IF_TYPE_ETHERNET_CSMACD}));
+    EXPECT_EQ(rows[2], (std::pair<std::string, std::uint32_t>{"br0", IF_TYPE_ETHERNET_CSMACD}));
+    for (std::size_t i = 3; i < rows.size(); ++i)
+        EXPECT_EQ(rows[i].second, IF_TYPE_OTHER) << rows[i].first;
+    EXPECT_EQ(rows[3].first, "lo");
+}
+
+TEST(IfTable, InterfaceListsAreTrimmedWithoutEmptiesOrRepeats) {
+    EXPECT_EQ(ParseInterfaceList(" eth0 ; ;wlan0;eth0;"),
+              (std::vector<std::string>{"eth0", "wlan0"}));
+    EXPECT_TRUE(ParseInterfaceList("").empty());
+    EXPECT_TRUE(ParseInterfaceList(" ; ").empty());
+}
+
 TEST(IfTable, RecordedMachine) {
     TIfTableSource source(DataRoot("vm"));
     const auto rows = Table(source, true);
@@ -102,6 +191,8 @@ TEST(IfTable, RecordedMachine) {
     EXPECT_EQ(Name(rows[0]), "lo");
     EXPECT_EQ(rows[0].dwType, IF_TYPE_SOFTWARE_LOOPBACK);
     EXPECT_EQ(rows[0].dwInOctets, 3267u);
+    EXPECT_EQ(rows[1].dwType, IF_TYPE_OTHER) << "ifb0 has no device behind it";
+    EXPECT_EQ(rows[2].dwType, IF_TYPE_OTHER) << "ifb1 has no device behind it";
     EXPECT_EQ(Name(rows[3]), "eth0");
     EXPECT_EQ(rows[3].dwIndex, 4u);
     EXPECT_EQ(rows[3].dwType, IF_TYPE_ETHERNET_CSMACD);

@@ -263,6 +263,31 @@ TEST(PerfData, RefusesWhatItCannotProvide) {
     EXPECT_NE(nothing.LastError().find("proc/stat"), std::string::npos) << nothing.LastError();
 }
 
+// The system object needs only the clock: it runs on from the last processor reading instead
+// of reading /proc/stat again, and never runs backwards.
+TEST(PerfData, SystemObjectAloneReadsNoProcessorTimes) {
+    TTempTree tree;
+    tree.Write("proc/stat", "cpu  100 0 0 100\ncpu0 100 0 0 100\n");
+    tree.Write("proc/uptime", "10.00 20.00\n");
+    tree.Write("proc/loadavg", "0.1 0.2 0.3 1/99 5\n");
+    TPerfDataSource source(tree.Root());
+    const auto first = Fetch(source, "238");
+    const std::int64_t read = TPerfBlock(first.data(), first.size()).Header().PerfTime100nSec;
+    EXPECT_EQ(read, 200 * Tick);
+    tree.Write("proc/stat", "not the processor times\n");
+    const auto system = Fetch(source, "2");
+    const TPerfBlock block(system.data(), system.size());
+    ASSERT_TRUE(block.Valid());
+    EXPECT_GE(block.Header().PerfTime100nSec, read);
+    EXPECT_LT(block.Header().PerfTime100nSec, read + 10'000'000) << "runs on, in 100 ns";
+    // Processor objects read them afresh, and say when they cannot.
+    std::uint32_t size = 0;
+    EXPECT_EQ(source.Query("2 238", nullptr, &size), ERROR_INVALID_DATA);
+    // A source that never read them reads them for the system object too.
+    TPerfDataSource fresh(tree.Root());
+    EXPECT_EQ(fresh.Query("2", nullptr, &size), ERROR_INVALID_DATA);
+}
+
 TEST(PerfData, MalformedInputsFailWithAReason) {
     struct TCase {
         const char* File;

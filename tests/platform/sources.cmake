@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_TEST_PLATFORM
     ${CMAKE_CURRENT_LIST_DIR}/perf_data_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/perf_walk_test.cpp

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_TEST_SETTINGS
     ${CMAKE_CURRENT_LIST_DIR}/service_settings_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/uptime_stats_test.cpp

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 set(KELTRIX_TEST_TAGS
     ${CMAKE_CURRENT_LIST_DIR}/catalogue_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/date_time_format_test.cpp

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 namespace keltrix::platform {
@@ -22,24 +24,46 @@ constexpr unsigned ARPHRD_IPGRE = 778;
 constexpr unsigned ARPHRD_IP6GRE = 823;
 constexpr unsigned ARPHRD_NONE = 0xFFFE; // tun and WireGuard devices
 
-std::uint32_t IfType(unsigned arphrd, bool wireless) {
-    switch (arphrd) {
+constexpr std::uint64_t IFF_UP = 0x1;
+constexpr std::uint64_t IFF_RUNNING = 0x40;
+
+// What sysfs says of one interface, as far as counting it goes.
+struct TLinkFacts {
+    unsigned Arphrd = 0;
+    bool Wireless = false;
+    bool Device = false; // a device link: hardware (or its emulation) behind the interface
+    bool Up = false;     // administratively up and running
+};
+
+std::uint32_t IfType(const TLinkFacts& link) {
+    switch (link.Arphrd) {
     case ARPHRD_LOOPBACK:
         return IF_TYPE_SOFTWARE_LOOPBACK;
     case ARPHRD_ETHER:
-        return wireless ? IF_TYPE_IEEE80211 : IF_TYPE_ETHERNET_CSMACD;
+        if (link.Wireless) return IF_TYPE_IEEE80211;
+        // veth, bridges, ifb, dummy and taps carry traffic that a device counts already.
+        return link.Device ? IF_TYPE_ETHERNET_CSMACD : IF_TYPE_OTHER;
     case ARPHRD_PPP:
-        return IF_TYPE_PPP;
+        return link.Up ? IF_TYPE_PPP : IF_TYPE_OTHER;
     case ARPHRD_TUNNEL:
     case ARPHRD_TUNNEL6:
     case ARPHRD_SIT:
     case ARPHRD_IPGRE:
     case ARPHRD_IP6GRE:
     case ARPHRD_NONE:
-        return IF_TYPE_TUNNEL;
+        return link.Up ? IF_TYPE_TUNNEL : IF_TYPE_OTHER;
     default:
         return IF_TYPE_OTHER;
     }
+}
+
+bool Counted(std::uint32_t type) {
+    return type != IF_TYPE_OTHER && type != IF_TYPE_SOFTWARE_LOOPBACK;
+}
+
+bool Entry(const std::string& path) {
+    struct stat st {};
+    return ::lstat(path.c_str(), &st) == 0; // a device link may point outside a recorded tree
 }
 
 std::uint32_t Low32(std::uint64_t value) {
@@ -55,30 +79,71 @@ struct TIfTableSource::TImpl {
     std::string Text, Value, Path;
     std::vector<detail::TNetDevLine> Lines;
     std::vector<MIB_IFROW> Rows;
+    std::vector<std::string> Chosen; // NetInterfaces, in slot order
 
     std::uint32_t Fail(TResult result) {
         Error = std::move(result.Reason);
         return result.Code;
     }
 
-    // A small sysfs number of the interface; nothing when the interface has gone.
-    enum class TRead { Ok, Gone, Bad };
-    TRead ReadNumber(const std::string& name, const char* attribute, std::uint64_t& value) {
+    // The sysfs path of an attribute of the interface, in the one reused buffer.
+    const std::string& Attribute(const std::string& name, const char* attribute) {
         Path = detail::JoinRoot(Root, "/sys/class/net/");
         Path += name;
         Path += '/';
         Path += attribute;
-        if (!detail::ReadWholeFile(Path, Value)) return TRead::Gone;
+        return Path;
+    }
+
+    // A small sysfs number of the interface; nothing when the interface has gone.
+    enum class TRead { Ok, Gone, Bad };
+    TRead ReadNumber(const std::string& name, const char* attribute, std::uint64_t& value) {
+        if (!detail::ReadWholeFile(Attribute(name, attribute), Value)) return TRead::Gone;
         const auto parsed = detail::ParseUnsigned(Value);
         if (!parsed) return TRead::Bad;
         value = *parsed;
         return TRead::Ok;
     }
 
-    bool IsWireless(const std::string& name) {
-        const std::string base = detail::JoinRoot(Root, "/sys/class/net/") + name;
-        return detail::DirectoryExists(base + "/wireless") ||
-               detail::DirectoryExists(base + "/phy80211");
+    TLinkFacts Facts(const std::string& name, unsigned arphrd) {
+        TLinkFacts link;
+        link.Arphrd = arphrd;
+        const auto at = [&](const char* attribute) -> const std::string& {
+            return Attribute(name, attribute);
+        };
+        link.Device = Entry(at("device"));
+        link.Wireless = arphrd == ARPHRD_ETHER && (detail::DirectoryExists(at("wireless")) ||
+                                                   detail::DirectoryExists(at("phy80211")));
+        // Only links that count while up need their flags ("0x1043").
+        if (arphrd != ARPHRD_ETHER && arphrd != ARPHRD_LOOPBACK &&
+            detail::ReadWholeFile(at("flags"), Value)) {
+            std::string_view text = detail::Trim(Value);
+            if (text.starts_with("0x")) text.remove_prefix(2);
+            std::uint64_t flags = 0;
+            const auto [end, ec] =
+                std::from_chars(text.data(), text.data() + text.size(), flags, 16);
+            link.Up = ec == std::errc() && end == text.data() + text.size() &&
+                      (flags & (IFF_UP | IFF_RUNNING)) == (IFF_UP | IFF_RUNNING);
+        }
+        return link;
+    }
+
+    // NetInterfaces: the named rows keep a counted type, all others become type 1.
+    void ApplyChoice(MIB_IFROW& row, const std::string& name) {
+        if (Chosen.empty()) return;
+        const bool named = std::find(Chosen.begin(), Chosen.end(), name) != Chosen.end();
+        if (!named) {
+            row.dwType = IF_TYPE_OTHER;
+        } else if (!Counted(row.dwType)) {
+            row.dwType = IF_TYPE_ETHERNET_CSMACD;
+        }
+    }
+
+    // The place of a row in the named order; rows not named come after all named ones.
+    std::size_t Rank(const MIB_IFROW& row) const {
+        std::string name(reinterpret_cast<const char*>(row.bDescr));
+        const auto at = std::find(Chosen.begin(), Chosen.end(), name);
+        return static_cast<std::size_t>(at - Chosen.begin());
     }
 
     std::uint32_t Collect(bool order) {
@@ -109,8 +174,8 @@ struct TIfTableSource::TImpl {
             std::memcpy(row.bDescr, line.Name.data(), descr);
             row.dwDescrLen = static_cast<std::uint32_t>(descr + 1);
             row.dwIndex = static_cast<std::uint32_t>(index);
-            row.dwType = IfType(static_cast<unsigned>(arphrd),
-                                arphrd == ARPHRD_ETHER && IsWireless(line.Name));
+            row.dwType = IfType(Facts(line.Name, static_cast<unsigned>(arphrd)));
+            ApplyChoice(row, line.Name);
             row.dwInOctets = Low32(line.RxBytes);
             row.dwInUcastPkts = Low32(line.RxPackets - std::min(line.RxMulticast, line.RxPackets));
             row.dwInNUcastPkts = Low32(line.RxMulticast);
@@ -122,8 +187,13 @@ struct TIfTableSource::TImpl {
             row.dwOutErrors = Low32(line.TxErrors);
         }
         if (order) {
-            std::sort(Rows.begin(), Rows.end(),
-                      [](const MIB_IFROW& a, const MIB_IFROW& b) { return a.dwIndex < b.dwIndex; });
+            std::sort(Rows.begin(), Rows.end(), [this](const MIB_IFROW& a, const MIB_IFROW& b) {
+                if (!Chosen.empty()) {
+                    const std::size_t ra = Rank(a), rb = Rank(b);
+                    if (ra != rb) return ra < rb;
+                }
+                return a.dwIndex < b.dwIndex;
+            });
         }
         return ERROR_SUCCESS;
     }
@@ -153,6 +223,24 @@ std::uint32_t TIfTableSource::GetIfTable(MIB_IFTABLE* table, std::uint32_t* size
     if (!m.Rows.empty())
         std::memcpy(IfTableRows(table), m.Rows.data(), m.Rows.size() * sizeof(MIB_IFROW));
     return ERROR_SUCCESS;
+}
+
+void TIfTableSource::SetCountedInterfaces(std::vector<std::string> names) {
+    Impl_->Chosen = std::move(names);
+}
+
+std::vector<std::string> ParseInterfaceList(std::string_view text) {
+    std::vector<std::string> names;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t end = text.find(';', start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view name = detail::Trim(text.substr(start, end - start));
+        if (!name.empty() && std::find(names.begin(), names.end(), name) == names.end())
+            names.emplace_back(name);
+        start = end + 1;
+    }
+    return names;
 }
 
 const std::string& TIfTableSource::LastError() const {

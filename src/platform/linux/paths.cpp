@@ -1,4 +1,5 @@
 #include "platform/paths.h"
+#include "platform/program_parts.h"
 
 #include <cerrno>
 #include <climits>
@@ -7,6 +8,11 @@
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
+
+// Set by the build from the installation's folders; this is the usual layout.
+#ifndef KELTRIX_SHIPPED_FROM_BIN
+#define KELTRIX_SHIPPED_FROM_BIN "../share/keltrix"
+#endif
 
 namespace keltrix::platform {
 namespace {
@@ -24,11 +30,15 @@ std::string Home() {
     return home.empty() ? std::string("/tmp") : home;
 }
 
-std::string XdgDir(const char* var, const char* fallback) {
+std::string XdgBase(const char* var, const char* fallback) {
     std::string base = Env(var);
     // Relative XDG paths are invalid and must be ignored.
     if (base.empty() || base[0] != '/') base = Home() + fallback;
-    return base + "/keltrix";
+    return base;
+}
+
+std::string XdgDir(const char* var, const char* fallback) {
+    return XdgBase(var, fallback) + "/keltrix";
 }
 
 } // namespace
@@ -78,20 +88,38 @@ std::string ProgramDir() {
     if (n <= 0) return ".";
     std::string exe(buf, static_cast<std::size_t>(n));
     const std::size_t slash = exe.rfind('/');
-    return slash == 0 ? "/" : exe.substr(0, slash);
+    const std::string dir = slash == 0 ? "/" : exe.substr(0, slash);
+    // The window and server programs live apart; what is beside the program is beside the
+    // front.
+    return ProgramPart() == TProgramPart::Front ? dir : FrontDirOf(ProgramPart(), dir);
+}
+
+std::string ShippedDir() {
+    static const std::string dir = [] {
+        // The installation's own relative layout, from its bin folder to its data folder.
+        const std::string beside = ProgramDir() + "/" KELTRIX_SHIPPED_FROM_BIN;
+        char resolved[PATH_MAX];
+        struct stat st {};
+        if (stat(beside.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+            realpath(beside.c_str(), resolved))
+            return std::string(resolved);
+        return ProgramDir();
+    }();
+    return dir;
+}
+
+bool InstalledProgram() {
+    return ShippedDir() != ProgramDir();
 }
 
 std::string WritableProgramDir() {
     const std::string dir = ProgramDir();
+    if (InstalledProgram()) return DataDir();
     return access(dir.c_str(), W_OK) == 0 ? dir : DataDir();
 }
 
-std::string SharedDataDir() {
-    const std::string dir = ProgramDir() + "/../share/keltrix";
-    struct stat st {};
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return {};
-    char resolved[PATH_MAX];
-    return realpath(dir.c_str(), resolved) ? std::string(resolved) : dir;
+std::string ConfigHome() {
+    return XdgBase("XDG_CONFIG_HOME", "/.config");
 }
 
 std::string SettingsFile() {

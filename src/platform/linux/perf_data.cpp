@@ -107,6 +107,9 @@ struct TPerfDataSource::TImpl {
     std::vector<TCpuTimes> Cpus;
     std::vector<std::uint8_t> Block;
     std::vector<std::uint32_t> Pids;
+    bool ClockRead = false;
+    std::int64_t ClockAtRead = 0;
+    std::int64_t MonotonicAtRead = 0;
 
     ~TImpl() {
         if (ProcDir) ::closedir(ProcDir);
@@ -133,6 +136,31 @@ struct TPerfDataSource::TImpl {
         for (const TCpuTimes& cpu : Cpus) sum += cpu.Elapsed();
         // Rounded like the idle means, so that no idle mean runs ahead of the clock.
         return static_cast<std::int64_t>(sum * TickTo100ns / Cpus.size());
+    }
+
+    // The header's CPU accounting clock. Objects built from the processor times read them
+    // afresh; the system object alone needs only the clock, which runs on from its last
+    // reading by the monotonic clock, and so spares a reading of /proc/stat per sample.
+    bool CpuClock(const std::uint32_t* wanted, std::size_t count, std::int64_t& clock) {
+        bool cpuObjects = !ClockRead;
+        for (std::size_t i = 0; i < count; ++i)
+            cpuObjects = cpuObjects || wanted[i] != PerfObjectSystem;
+        const std::int64_t monotonic = Monotonic100ns();
+        if (!cpuObjects) {
+            clock = ClockAtRead + (monotonic - MonotonicAtRead);
+            return true;
+        }
+        if (!ReadCpuTimes()) return false;
+        clock = ClockAtRead = CpuClock100ns();
+        MonotonicAtRead = monotonic;
+        ClockRead = true;
+        return true;
+    }
+
+    static std::int64_t Monotonic100ns() {
+        timespec t{};
+        ::clock_gettime(CLOCK_MONOTONIC, &t);
+        return static_cast<std::int64_t>(t.tv_sec) * 10'000'000 + t.tv_nsec / 100;
     }
 
     std::size_t BeginObject(TBlockWriter& w, std::uint32_t index, const TCounterSpec* counters,
@@ -323,12 +351,11 @@ struct TPerfDataSource::TImpl {
         if (wantedCount == 0) {
             return Fail(TResult::Failure(ERROR_INVALID_PARAMETER, "no performance object named"));
         }
-        if (!ReadCpuTimes()) return false;
-
         std::tm utc{};
         std::uint16_t ms = 0;
+        std::int64_t clock = 0;
+        if (!CpuClock(wanted, wantedCount, clock)) return false;
         const std::int64_t now = FileTimeNow(utc, ms);
-        const std::int64_t clock = CpuClock100ns();
 
         TBlockWriter w(Block);
         PERF_DATA_BLOCK header{};
