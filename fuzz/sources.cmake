@@ -19,6 +19,7 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_date_time.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_mbm_shared.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_xml.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_set.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_update_file.cpp
 )
 # Targets of the web service (they link cpp-httplib and pugixml).

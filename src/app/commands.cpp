@@ -32,7 +32,10 @@ template <class F> auto TVistrandDisplay::Prompt(F&& body) {
 
 void TVistrandDisplay::BuildMenu() {
     // However it opens: from the tray icon or from the window.
-    connect(&PopupMenu1, &QMenu::aboutToShow, this, [] { LogAdd("PopUpMenu1Popup"); });
+    connect(&PopupMenu1, &QMenu::aboutToShow, this, [this] { PopupMenu1Popup(); });
+    connect(PopupMenu1.addAction("&Display Items"), &QAction::triggered, this,
+            &TVistrandDisplay::DisplayItems1Click);
+    PopupMenu1.addSeparator();
     Layout1 = PopupMenu1.addMenu("Layout");
     Networking1 = PopupMenu1.addMenu("Networking");
     BuildNetworkingMenu();
@@ -62,6 +65,8 @@ void TVistrandDisplay::BuildMenu() {
     connect(config->addAction("Update &Interval"), &QAction::triggered, this,
             &TVistrandDisplay::UpdateInterval1Click);
 
+    PopupMenu1.addSeparator();
+    FastConfig1 = PopupMenu1.addMenu("Fast Config");
     PopupMenu1.addSeparator();
     BuildInternetMenu();
     PopupMenu1.addSeparator();

@@ -37,6 +37,7 @@ set(KELTRIX_APP_SOURCES
     ${KELTRIX_PERIPHERALS_SOURCES}
     src/app/sensor_link.cpp src/app/power_notices.cpp
     src/app/qt_event_loop.cpp src/app/net_commands.cpp
+    src/app/config_commands.cpp
     src/app/outside_commands.cpp src/app/message_copy.cpp
     src/app/desktop_notifications.cpp
     ${KELTRIX_SETTINGS_UI_SOURCES}

@@ -13,7 +13,9 @@
 #include "platform/exit_signals.h"
 #include "platform/paths.h"
 #include "platform/single_instance.h"
+#include "settings/config_sets.h"
 #include "settings/registry_store.h"
+#include "settings/vistrand_options.h"
 
 #include <QGuiApplication>
 #include <QSessionManager>
@@ -71,6 +73,7 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     StartMainTimer();
     Tray_->SetIconColor(Tray_->IconKind());
     Tray_->WatchTaskBar();
+    LoadStartupConfigSet();
     WatchExitSignals();
     ShowStartupMessages();
     if (const std::string problem = Settings_->LoadError(); !problem.empty())
@@ -96,11 +99,13 @@ void TVistrandDisplay::CreateDisplay() {
     TWindowBehaviourHooks windowHooks;
     windowHooks.Suspend = hooks.Suspend;
     windowHooks.Resume = hooks.Resume;
-    windowHooks.FormatEditorVisible = [] { return false; };
+    windowHooks.FormatEditorVisible = [this] { return FormatEditorVisible(); };
     windowHooks.ShowMessage = hooks.ShowMessage;
     Window_ = std::make_unique<TWindowBehaviour>(this, *Layout_, *Settings_, windowHooks);
     Window_->FillLayoutMenu(Layout1);
     for (int i = 0; i < Core_.Switches.LockToggles; ++i) Window_->LockPosition1Click();
+    CreateConfigSets();
+    ConfigSets_->SetMenu(FastConfig1);
 }
 
 void TVistrandDisplay::SetUpAdvancedLog() {

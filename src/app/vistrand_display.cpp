@@ -16,7 +16,9 @@
 #include "net/web_view.h"
 #include "peripherals/scroll_flash.h"
 #include "platform/single_instance.h"
+#include "settings/config_sets.h"
 #include "settings/registry_store.h"
+#include "settings/vistrand_options.h"
 #include "update/update_check.h"
 
 #include <QCloseEvent>

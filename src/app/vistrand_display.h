@@ -6,6 +6,7 @@
 #include "settings/service_settings.h"
 
 #include <QMenu>
+#include <QPointer>
 #include <QWidget>
 
 #include <memory>
@@ -32,6 +33,8 @@ class TMBMLink;
 class TPowerNotices;
 class TNetLink;
 class TQtEventLoop;
+class TConfigSets;
+class TOptionForm;
 class TUptimesClient;
 class TUpdateCheck;
 namespace platform {
@@ -68,6 +71,7 @@ public slots:
     void SetSuspendHotKey1Click();
     void Flashkeyboardlights1Click();
     void ActasServer1Click();
+    void DisplayItems1Click();
     void ActUptimesClientClick();
     void CheckForUpdate1Click();
     void UpdateSettings1Click();
@@ -109,6 +113,12 @@ private:
     void StopOutside();
 
     void BuildMenu();
+    // The format editor and config sets (config_commands.cpp).
+    void CreateConfigSets();
+    std::unique_ptr<TOptionForm> CreateOptionForm();
+    bool FormatEditorVisible() const;
+    void PopupMenu1Popup(); // rebuilds "Fast Config"
+    void LoadStartupConfigSet();
     static bool HelpFileExists();
     void Timer1Timer();
     void GetInfo(bool force);
@@ -138,6 +148,8 @@ private:
     std::unique_ptr<TNetLink> Link_;          // watches descriptors of EventLoop_: released first
     std::unique_ptr<TUptimesClient> Uptimes_; // on EventLoop_ too
     std::unique_ptr<TUpdateCheck> Update_;    // on EventLoop_ too
+    std::unique_ptr<TConfigSets> ConfigSets_;
+    QPointer<TOptionForm> OptionForm_; // while "&Display Items" shows it
 
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
@@ -146,6 +158,7 @@ private:
     QMenu PopupMenu1;
     QMenu* Layout1 = nullptr;
     QMenu* Networking1 = nullptr;
+    QMenu* FastConfig1 = nullptr;
     QAction* ActasServer1 = nullptr;
     QAction* ActUptimesClient1 = nullptr;
     QAction* UptimeStats1 = nullptr;

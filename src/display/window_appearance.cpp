@@ -175,6 +175,17 @@ void TWindowBehaviour::SetBackDone() {
     SetWindowColor(color);
 }
 
+std::string TWindowBehaviour::LoadBackground() {
+    const bool picture = Settings_.ValueExists("UseFileNameAsBackground") &&
+                         Settings_.ReadBool("UseFileNameAsBackground") &&
+                         Settings_.ValueExists("BGFileName");
+    if (picture) ReportedImage_ = Settings_.ReadString("BGFileName");
+    SetBackDone();
+    Window_->update();
+    if (!picture || ShowPicture_) return {};
+    return Background_.Error().empty() ? std::string("it cannot be loaded") : Background_.Error();
+}
+
 void TWindowBehaviour::ShowImageFailure(const std::string& fileName, const std::string& why) {
     if (ReportedImage_ == fileName) return;
     ReportedImage_ = fileName;

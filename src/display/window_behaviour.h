@@ -109,6 +109,9 @@ public:
     void SetDragImage();
     // The background from the settings: picture or colour. Also runs on every paint.
     void SetBackDone();
+    // The background from the settings at once. The reason when the stored picture cannot be
+    // loaded (the window shows its colour): the caller tells the user, the paint does not.
+    std::string LoadBackground();
     // The z-order step at the end of every refresh (pinning).
     void OverrideShowDesktop();
     // Every refresh and the private message 0x402.

@@ -12,8 +12,13 @@ set(KELTRIX_SETTINGS_CORE_SOURCES
     src/settings/xml_val_source.cpp
     src/settings/xml_change_thread.cpp
     src/settings/xml_data_module.cpp
+    src/settings/config_set.cpp
+    src/settings/format_preview.cpp
 )
 # Qt part (dialogs, editor), in the program.
 set(KELTRIX_SETTINGS_UI_SOURCES
     src/settings/xml_controls.cpp
+    src/settings/config_sets.cpp
+    src/settings/vistrand_options.cpp
+    src/settings/option_prompts.cpp
 )

@@ -21,7 +21,7 @@ expected=(
     share/man/man1/keltrix.1
     share/icons/hicolor/scalable/apps/keltrix.svg
     share/keltrix/configs/Compact.kcfg share/keltrix/configs/Desktop.kcfg
-    share/keltrix/configs/Network.kcfg
+    share/keltrix/configs/Network.kcfg share/keltrix/configs/Sensors.kcfg
     share/doc/keltrix/README.md share/doc/keltrix/LICENSE share/doc/keltrix/TAGS.md
 )
 for size in 16 22 24 32 48 64 128 256; do

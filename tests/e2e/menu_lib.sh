@@ -4,9 +4,11 @@
 # MENU_LAYOUT: the window's menu in order, two blanks of indent per submenu level, separators
 # left out (the keyboard skips them). After " |" the condition under which an item shows:
 # stats (-stats), advdebug (-advdebug), help (a help file beside the program); "!client" an
-# item the keyboard skips in client mode (disabled there). Keep it in step with the code
-# that builds the menu.
-MENU_LAYOUT='Layout
+# item the keyboard skips in client mode (disabled there). "*sets*" stands for the config
+# sets the program lists, MENU_SETS (one caption a line, in the program's order). Keep it in
+# step with the code that builds the menu.
+MENU_LAYOUT='&Display Items
+Layout
   Ali&gn
     Left
     Center
@@ -40,6 +42,9 @@ Config
   Set Suspend HotKey
   Update &Interval
   AutoSave XML
+Fast Config
+  *sets*
+  Save Current Config...
 Internet
   Update
     Check For Update...
@@ -51,6 +56,22 @@ E&xit'
 
 # The conditions that hold for the program under test, e.g. MENU_SHOWN="advdebug stats".
 MENU_SHOWN=${MENU_SHOWN:-}
+# The captions of the config sets in the "configs" folder beside the program under test.
+MENU_SETS=${MENU_SETS:-}
+
+# The table with the config sets in place of "*sets*".
+menu_table() {
+    local line set
+    while IFS= read -r line; do
+        if [[ $line == *"*sets*" ]]; then
+            while IFS= read -r set; do
+                [ -n "$set" ] && printf '%s%s\n' "${line%%\**}" "$set"
+            done <<<"$MENU_SETS"
+        else
+            printf '%s\n' "$line"
+        fi
+    done <<<"$MENU_LAYOUT"
+}
 
 # menu_keys CAPTION...: the keys that open each submenu on the path and choose the last item,
 # from a menu that has just opened with no item active. Captions are given as the table
@@ -90,7 +111,7 @@ menu_keys() {
             want=${path[$depth]}
             count=0
         fi
-    done <<<"$MENU_LAYOUT"
+    done < <(menu_table)
     echo "menu_keys: no item '${path[*]}' in the menu table" >&2
     return 1
 }

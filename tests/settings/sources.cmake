@@ -11,6 +11,8 @@ set(KELTRIX_TEST_SETTINGS
     ${CMAKE_CURRENT_LIST_DIR}/xml_source_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/xml_data_module_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/xml_change_thread_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/config_set_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/format_preview_test.cpp
 )
 # Small programs that tests start as separate processes.
 list(APPEND KELTRIX_TEST_HELPERS
