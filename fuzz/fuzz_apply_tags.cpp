@@ -1,11 +1,14 @@
 // Arbitrary format strings through all eight formatters, first with their own render methods,
 // then with a render that echoes its inputs and the opening of its own tag. Input longer than
-// a record also supplies the record, so the renders meet every field value.
+// a record also supplies the record, so the renders meet every field value. A render may only
+// throw the program's own errors, which reach the general error handler.
 
 #include "base/errors.h"
 #include "tags/formatters.h"
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -13,6 +16,11 @@
 using namespace keltrix;
 
 namespace {
+
+[[noreturn]] void Unhandled(const char* what) {
+    std::fprintf(stderr, "a render threw out of ApplyTags what no handler expects: %s\n", what);
+    std::abort();
+}
 
 void FillRecord(TRawData& d) {
     d.Marker = RecordMarker;
@@ -64,10 +72,16 @@ void Run(TFormatterList& formatters, std::string_view text, std::uint8_t alignme
             if (end == std::string_view::npos) end = text.size();
             std::string line(text.substr(start, end - start));
             for (auto& f : formatters) {
-                // Bad numbers in a file-line definition are meant for the general error handler.
+                // What leaves a render must be one of the program's own errors, which the
+                // general error handler reports (a bad number in a file-line definition);
+                // anything else is a fault of the render itself.
                 try {
                     line = f->ApplyTags(line);
-                } catch (const EConvertError&) {
+                } catch (const EKeltrixError&) {
+                } catch (const std::exception& e) {
+                    Unhandled(e.what());
+                } catch (...) {
+                    Unhandled("a thrown value that is no exception");
                 }
             }
             start = end + 1;

@@ -45,8 +45,7 @@ int RunConsoleClient(TMonitorCore& core, const TConsoleOptions& options) {
     long records = 0;
     core.RawData->OnData = [&](TRawDataShell&) {
         requestsSinceRecord = 0;
-        std::vector<std::string> lines;
-        for (const std::string& line : core.FormatLines()) lines.push_back(core.RenderLine(line));
+        const std::vector<std::string> lines = core.RenderLines(ConsoleException);
         std::cout << ConsoleFrame(lines, ansi, previous) << std::flush;
         previous = lines.size();
         if (options.Refreshes && ++records >= *options.Refreshes) loop.Quit();

@@ -17,6 +17,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <poll.h>
+#include <set>
 #include <unistd.h>
 
 namespace keltrix {
@@ -104,10 +105,20 @@ bool NoDisplayAvailable() {
     return !set("DISPLAY") && !set("WAYLAND_DISPLAY") && !set("QT_QPA_PLATFORM");
 }
 
+void ConsoleError(const std::string& message) {
+    static std::set<std::string> told;
+    if (told.insert(message).second) std::cerr << "keltrix: " << message << std::endl;
+}
+
+void ConsoleException(const std::exception& e) {
+    ConsoleError("EXCEPTION (" + ExceptionClassName(e) + ") --- " + e.what());
+}
+
 int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& options) {
     TRegistryStore store(platform::SettingsFile());
     if (const std::string problem = store.LoadError(); !problem.empty())
         std::cerr << "keltrix: " << problem << " (running on defaults, nothing is saved)\n";
+    store.SetProblemSink(ConsoleError);
 
     TMonitorCore core(store);
     core.OpenSettingsAndSwitches(args);
@@ -137,8 +148,7 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     bool failed = false;
     bool primed = false; // the first sample is only the base of the first shown one
     cycle.OnRefresh = [&] {
-        std::vector<std::string> lines;
-        for (const std::string& line : core.FormatLines()) lines.push_back(core.RenderLine(line));
+        std::vector<std::string> lines = core.RenderLines(ConsoleException);
         if (!primed) return;
         if (options.Json) {
             for (std::string& line : lines) line = ConsoleLine(line, false);

@@ -3,6 +3,7 @@
 // the window would draw after each refresh.
 
 #include <optional>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -28,5 +29,9 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
 
 // True when no display can be opened (no DISPLAY or WAYLAND_DISPLAY, no platform chosen).
 bool NoDisplayAvailable();
+
+// An error or a settings problem, on stderr, once per distinct message for the whole run.
+void ConsoleError(const std::string& message);
+void ConsoleException(const std::exception& e);
 
 } // namespace keltrix

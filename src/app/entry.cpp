@@ -9,6 +9,7 @@
 #include "app/web_options.h"
 #include "measure/raw_data.h"
 #include "platform/paths.h"
+#include "platform/program_parts.h"
 #include "platform/shell.h"
 #include "platform/single_instance.h"
 #include "settings/registry_store.h"
@@ -21,12 +22,28 @@
 namespace keltrix {
 namespace {
 
+// The front has done the reset and said how it went on stderr; the window program does it
+// again and keeps what it has to say for its window.
+void TellResetProblem(const std::string& problem) {
+    const std::string note = "-RESET: the settings cannot be reset: " + problem;
+    if (platform::ProgramPart() == platform::TProgramPart::Window)
+        EntryNotes().push_back(note);
+    else
+        std::cerr << "keltrix: " << note << "\n";
+}
+
 void ResetSettings() {
     try {
         TRegistryStore store(platform::SettingsFile());
+        if (const std::string problem = store.LoadError(); !problem.empty()) {
+            // A file that cannot be parsed is never overwritten, not even to empty it.
+            TellResetProblem(problem + "; the file is left as it is");
+            return;
+        }
+        store.SetProblemSink(TellResetProblem);
         store.DeleteKey(SettingsKeyPath);
-    } catch (const std::exception&) {
-        // A failed reset is silent; start-up then runs on what is stored.
+    } catch (const std::exception& e) {
+        TellResetProblem(e.what());
     }
 }
 
@@ -39,6 +56,11 @@ void ShowHelpPage() {
 }
 
 } // namespace
+
+std::vector<std::string>& EntryNotes() {
+    static std::vector<std::string> notes;
+    return notes;
+}
 
 int KeltrixEntry(int argc, char** argv, const TEntryParts& parts) {
     std::setlocale(LC_ALL, "");

@@ -21,4 +21,7 @@ struct TEntryParts {
 
 int KeltrixEntry(int argc, char** argv, const TEntryParts& parts);
 
+// What the entry had to say that the window shows once it exists (a reset that failed).
+std::vector<std::string>& EntryNotes();
+
 } // namespace keltrix

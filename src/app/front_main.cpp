@@ -2,6 +2,7 @@
 // in plain C++ without them; for either it replaces itself with the program that holds it,
 // which keeps the process and its name.
 #include "app/entry.h"
+#include "base/errors.h"
 #include "platform/paths.h"
 #include "platform/program_parts.h"
 
@@ -28,11 +29,20 @@ int Become(platform::TProgramPart part, const char* what, char** argv) {
 
 int main(int argc, char** argv) {
     platform::SetProgramPart(platform::TProgramPart::Front);
-    return KeltrixEntry(argc, argv,
-                        {[argv](char*, const std::vector<std::string>&) {
-                             return Become(platform::TProgramPart::Window, "window part", argv);
-                         },
-                         [argv](char*, const std::vector<std::string>&) {
-                             return Become(platform::TProgramPart::Server, "headless server", argv);
-                         }});
+    try {
+        return KeltrixEntry(
+            argc, argv,
+            {[argv](char*, const std::vector<std::string>&) {
+                 return Become(platform::TProgramPart::Window, "window part", argv);
+             },
+             [argv](char*, const std::vector<std::string>&) {
+                 return Become(platform::TProgramPart::Server, "headless server", argv);
+             }});
+    } catch (const std::exception& e) {
+        std::cerr << argv[0] << ": Keltrix has to stop: EXCEPTION (" << ExceptionClassName(e)
+                  << ") --- " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << argv[0] << ": Keltrix has to stop: an unknown error\n";
+    }
+    return 1;
 }

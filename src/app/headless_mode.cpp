@@ -1,5 +1,7 @@
 #include "app/headless_mode.h"
 
+#include "app/console_mode.h"
+
 #include "app/console_sensors.h"
 #include "app/headless_web.h"
 #include "measure/sampling_cycle.h"
@@ -47,6 +49,7 @@ void THeadlessHost::AddService(std::unique_ptr<THeadlessService> service) {
 bool THeadlessHost::StartUp(const std::vector<std::string>& args) {
     if (const std::string problem = Settings_->LoadError(); !problem.empty())
         std::cerr << "keltrix: " << problem << " (running on defaults, nothing is saved)\n";
+    Settings_->SetProblemSink(ConsoleError);
     Core_.OpenSettingsAndSwitches(args);
     for (const std::string& e : Core_.StartupErrors) std::cerr << "keltrix: " << e << "\n";
     if (Core_.Switches.ClientMode) {

@@ -1,5 +1,6 @@
 #include "app/keltrix_main.h"
 
+#include "app/console_mode.h"
 #include "app/entry.h"
 #include "app/headless_mode.h"
 #include "app/keltrix_application.h"
@@ -12,6 +13,7 @@
 #include "settings/registry_store.h"
 #include "settings/xml_data_module.h"
 
+#include <QMessageBox>
 #include <QMetaObject>
 
 #include <iostream>
@@ -36,7 +38,7 @@ std::unique_ptr<TdmXML> CreateSettingsDataModule(TKeltrixApplication& app) {
     }
 }
 
-int RunWindow(char* argv0, const std::vector<std::string>& args) {
+int RunWindowLoop(char* argv0, const std::vector<std::string>& args) {
     // Qt sees no switches of ours: several of them look like its own options.
     int qtArgc = 1;
     char* qtArgv[] = {argv0, nullptr};
@@ -58,12 +60,50 @@ int RunWindow(char* argv0, const std::vector<std::string>& args) {
     return app.exec();
 }
 
+// The last word of an error that nothing handled: a message box where a desktop can show one,
+// and stderr.
+void ShowFatalError(char* argv0, const std::string& text) {
+    std::cerr << argv0 << ": " << text << "\n";
+    if (NoDisplayAvailable()) return;
+    try {
+        int qtArgc = 1;
+        char* qtArgv[] = {argv0, nullptr};
+        std::unique_ptr<QApplication> own;
+        if (QApplication::instance() == nullptr) own = std::make_unique<QApplication>(qtArgc, qtArgv);
+        QMessageBox::critical(nullptr, QString::fromUtf8(ApplicationTitle),
+                              QString::fromStdString(text));
+    } catch (...) {
+        // stderr has it.
+    }
+}
+
+int RunWindow(char* argv0, const std::vector<std::string>& args) {
+    try {
+        return RunWindowLoop(argv0, args);
+    } catch (const std::exception& e) {
+        ShowFatalError(argv0, "Keltrix has to stop: EXCEPTION (" + ExceptionClassName(e) +
+                                  ") --- " + e.what());
+    } catch (...) {
+        ShowFatalError(argv0, "Keltrix has to stop: an unknown error");
+    }
+    return 1;
+}
+
 } // namespace
 
 int KeltrixMain(int argc, char** argv) {
-    return KeltrixEntry(argc, argv, {RunWindow, [](char*, const std::vector<std::string>& args) {
-                                         return RunHeadlessMode(args);
-                                     }});
+    try {
+        return KeltrixEntry(argc, argv,
+                            {RunWindow, [](char*, const std::vector<std::string>& args) {
+                                 return RunHeadlessMode(args);
+                             }});
+    } catch (const std::exception& e) {
+        ShowFatalError(argv[0], "Keltrix has to stop: EXCEPTION (" + ExceptionClassName(e) +
+                                    ") --- " + e.what());
+    } catch (...) {
+        ShowFatalError(argv[0], "Keltrix has to stop: an unknown error");
+    }
+    return 1;
 }
 
 } // namespace keltrix

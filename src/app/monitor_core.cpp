@@ -64,7 +64,9 @@ void TMonitorCore::ReadFormatString() {
         FormatString = Settings.ReadString("FormatString");
     } else {
         FormatString = DefaultFormatString(Formatters);
-        Settings.WriteString("FormatString", FormatString);
+        // One of another type stays for the user to mend; it was reported.
+        if (!Settings.ValueStored("FormatString"))
+            Settings.WriteString("FormatString", FormatString);
     }
 }
 
@@ -90,6 +92,22 @@ void TMonitorCore::ApplyNetInterfaces(TSamplingCycle& cycle) const {
 
 std::vector<std::string> TMonitorCore::FormatLines() const {
     return SplitFormatLines(FormatString);
+}
+
+std::vector<std::string> TMonitorCore::RenderLines(
+    const std::function<void(const std::exception&)>& onError) {
+    const std::vector<std::string> format = FormatLines();
+    std::vector<std::string> lines(format.size());
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        try {
+            lines[i] = RenderLine(format[i]);
+        } catch (const std::exception& e) {
+            if (i < LastLines.size()) lines[i] = LastLines[i];
+            onError(e);
+        }
+    }
+    LastLines = lines;
+    return lines;
 }
 
 std::string TMonitorCore::RenderLine(const std::string& line) const {

@@ -8,6 +8,8 @@
 #include "tags/formatters.h"
 
 #include <cstdint>
+#include <exception>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -48,6 +50,9 @@ public:
     std::vector<std::string> FormatLines() const;
     // One line through every formatter in order.
     std::string RenderLine(const std::string& line) const;
+    // Every line; one whose tags fail keeps its text of the last frame, and its error goes to
+    // onError.
+    std::vector<std::string> RenderLines(const std::function<void(const std::exception&)>& onError);
 
     TRegistryStore& Settings;
     TStartupSwitches Switches;
@@ -58,6 +63,7 @@ public:
     std::string UptimeFormat = "*d* days, *H* hrs, *M* mins, *S* secs";
     std::string Exclude;
     std::vector<std::string> StartupErrors; // shown in message boxes by the caller
+    std::vector<std::string> LastLines; // as RenderLines gave them
     // Held while the record, the formatters' Active flags or the label texts change; the web
     // service's request threads take their snapshots under it.
     std::recursive_mutex ViewLock;

@@ -2,6 +2,7 @@
 // and the libraries it needs, which console runs are spared.
 #include "app/entry.h"
 #include "app/headless_mode.h"
+#include "base/errors.h"
 #include "platform/program_parts.h"
 
 #include <iostream>
@@ -9,13 +10,21 @@
 int main(int argc, char** argv) {
     using namespace keltrix;
     platform::SetProgramPart(platform::TProgramPart::Server);
-    return KeltrixEntry(
-        argc, argv,
-        {[](char* argv0, const std::vector<std::string>&) {
-             std::cerr << argv0
-                       << ": this is the headless server; the window "
-                          "opens from keltrix itself\n";
-             return 1;
-         },
-         [](char*, const std::vector<std::string>& args) { return RunHeadlessMode(args); }});
+    try {
+        return KeltrixEntry(
+            argc, argv,
+            {[](char* argv0, const std::vector<std::string>&) {
+                 std::cerr << argv0
+                           << ": this is the headless server; the window "
+                              "opens from keltrix itself\n";
+                 return 1;
+             },
+             [](char*, const std::vector<std::string>& args) { return RunHeadlessMode(args); }});
+    } catch (const std::exception& e) {
+        std::cerr << argv[0] << ": Keltrix has to stop: EXCEPTION (" << ExceptionClassName(e)
+                  << ") --- " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << argv[0] << ": Keltrix has to stop: an unknown error\n";
+    }
+    return 1;
 }

@@ -1,10 +1,12 @@
 // Start-up: the creation of the main window, step by step in its fixed order.
 #include "app/dialogs.h"
+#include "app/entry.h"
 #include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "base/errors.h"
 #include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
@@ -25,12 +27,23 @@
 
 namespace keltrix {
 
+template <class F> void TVistrandDisplay::StartupStep(F&& step) {
+    try {
+        step();
+    } catch (const std::exception& e) {
+        ApplicationEvents1Exception(ExceptionClassName(e), e.what());
+    }
+}
+
 void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     setWindowTitle(QString::fromUtf8(ApplicationTitle));
     setAttribute(Qt::WA_ShowWithoutActivating);
     move(717, 400); // the designed place, stored on a first start
     Timer_ = std::make_unique<TMainTimer>(this);
     Timer_->OnTick = [this] { Timer1Timer(); };
+    Settings_->SetProblemSink([this](const std::string& problem) { SettingsProblem(problem); });
+    // Told on stderr by the front already.
+    for (const std::string& note : EntryNotes()) WaitingSettingsProblems_.push_back(note);
 
     Core_.OpenSettingsAndSwitches(args);
     if (Core_.Switches.AdvancedLog) SetUpAdvancedLog();
@@ -45,37 +58,44 @@ void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
     CreateTrayIcon();
     Core_.OpenClientKey();
 
-    Window_->LoadAppearance();
-    if (Settings_->ValueExists("RQIcons"))
-        Tray_->UseRQIcons1->setChecked(Settings_->ReadBool("RQIcons"));
-    Window_->LoadFont();
-    Window_->LoadPosition(true);
+    StartupStep([this] {
+        Window_->LoadAppearance();
+        if (Settings_->ValueExists("RQIcons"))
+            Tray_->UseRQIcons1->setChecked(Settings_->ReadBool("RQIcons"));
+        Window_->LoadFont();
+        Window_->LoadPosition(true);
+    });
     Core_.ReadUptimeFormatAndExclusions();
-    Window_->LoadAlign();
-    ReadHotkeySettings(*Settings_, Services_);
-    HotKeys_->LoadHotKeys(Services_.TrayKey, Services_.SuspendKey);
-    ReadServiceSettings();
+    StartupStep([this] {
+        Window_->LoadAlign();
+        ReadHotkeySettings(*Settings_, Services_);
+        HotKeys_->LoadHotKeys(Services_.TrayKey, Services_.SuspendKey);
+    });
+    StartupStep([this] { ReadServiceSettings(); });
 
     if (!Core_.Switches.ClientMode) CreateSamplingCycle(); // a client shows a server's record
     Core_.ReadFormatString();
-    ReadLateSettings();
+    StartupStep([this] { ReadLateSettings(); });
     // From here on the layout owns the current format string.
     Layout_->SetFormatString(std::move(Core_.FormatString));
-    Layout_->ApplyFormatString();
+    StartupStep([this] { Layout_->ApplyFormatString(); });
     if (Exiting_) return; // the first sample failed and ended the program
-    Window_->LoadSize();
-    ReadUpdateSettings(*Settings_, Services_);
-    StartUpdates();
+    StartupStep([this] {
+        Window_->LoadSize();
+        ReadUpdateSettings(*Settings_, Services_);
+        StartUpdates();
+    });
     show();
     Timer_->SetInterval(Core_.ReadInterval());
-    StartUptimes();
-    Window_->LoadPosition(false);
+    StartupStep([this] { StartUptimes(); });
+    StartupStep([this] { Window_->LoadPosition(false); });
     StartMainTimer();
     Tray_->SetIconColor(Tray_->IconKind());
     Tray_->WatchTaskBar();
-    LoadStartupConfigSet();
+    StartupStep([this] { LoadStartupConfigSet(); });
     WatchExitSignals();
     ShowStartupMessages();
+    ReportWaitingErrors();
     if (const std::string problem = Settings_->LoadError(); !problem.empty())
         ShowBalloonTips(problem + "\r\nKeltrix runs on its defaults and saves nothing until the "
                                   "file is repaired.",

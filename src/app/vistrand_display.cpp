@@ -5,6 +5,7 @@
 #include "app/process_entry.h"
 #include "app/qt_event_loop.h"
 #include "app/tray_icon.h"
+#include "base/errors.h"
 #include "base/smartlog.h"
 #include "display/display_layout.h"
 #include "display/window_behaviour.h"
@@ -25,6 +26,7 @@
 #include <QContextMenuEvent>
 #include <QMessageBox>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace keltrix {
@@ -50,7 +52,18 @@ void TVistrandDisplay::GetInfo(bool force) {
 
 void TVistrandDisplay::RefreshScreen() {
     const std::lock_guard<std::recursive_mutex> view(Core_.ViewLock);
-    if (Layout_) Layout_->RefreshScreen();
+    if (!Layout_) return;
+    try {
+        Layout_->RefreshScreen();
+    } catch (const std::exception& e) {
+        // Each refresh would raise it again: told once per distinct error.
+        const std::string told = ExceptionClassName(e) + '\n' + e.what();
+        if (std::find(RenderErrorsTold_.begin(), RenderErrorsTold_.end(), told) !=
+            RenderErrorsTold_.end())
+            return;
+        RenderErrorsTold_.push_back(told);
+        ApplicationEvents1Exception(ExceptionClassName(e), e.what());
+    }
 }
 
 void TVistrandDisplay::ReTray() {
@@ -63,6 +76,12 @@ void TVistrandDisplay::SaveadvDebugFile1Click() {
 
 void TVistrandDisplay::ApplicationEvents1Exception(const std::string& className,
                                                    const std::string& message) {
+    if (!ReportsReady_) {
+        std::fprintf(stderr, "keltrix: EXCEPTION (%s) --- %s\n", className.c_str(),
+                     message.c_str());
+        WaitingErrors_.emplace_back(className, message);
+        return;
+    }
     const std::string entry = "EXCEPTION (" + className + ") --- " + message;
     if (SmartLog_) {
         SmartLog_->Add(entry);
@@ -73,6 +92,27 @@ void TVistrandDisplay::ApplicationEvents1Exception(const std::string& className,
         }
     }
     ShowBalloonTips("Keltrix Has Just reported an error\r\n\r\n" + entry, "Oops ... !!!", 3);
+}
+
+void TVistrandDisplay::SettingsProblem(const std::string& message) {
+    std::fprintf(stderr, "keltrix: %s\n", message.c_str());
+    if (!ReportsReady_) {
+        WaitingSettingsProblems_.push_back(message);
+        return;
+    }
+    ShowBalloonTips(message, "Settings file", 3);
+}
+
+void TVistrandDisplay::ReportWaitingErrors() {
+    ReportsReady_ = true;
+    std::string problems;
+    for (const std::string& problem : WaitingSettingsProblems_)
+        problems += (problems.empty() ? "" : "\r\n") + problem;
+    WaitingSettingsProblems_.clear();
+    if (!problems.empty()) ShowBalloonTips(problems, "Settings file", 3);
+    std::vector<std::pair<std::string, std::string>> errors;
+    errors.swap(WaitingErrors_);
+    for (const auto& [className, message] : errors) ApplicationEvents1Exception(className, message);
 }
 
 void TVistrandDisplay::ShowBalloonTips(const std::string& text, const std::string& title,

@@ -47,8 +47,11 @@ public:
     TVistrandDisplay(std::vector<std::string> args, std::unique_ptr<TRegistryStore> store);
     ~TVistrandDisplay() override;
 
-    // The general error handler.
+    // The general error handler. Errors of the start-up wait until the window and the tray
+    // icon exist.
     void ApplicationEvents1Exception(const std::string& className, const std::string& message);
+    // A settings value that cannot be read or saved; told once, as a balloon.
+    void SettingsProblem(const std::string& message);
     // kind: 16 no icon (start-up notes), 3 error.
     void ShowBalloonTips(const std::string& text, const std::string& title, int kind);
 
@@ -98,6 +101,10 @@ private:
     void WatchSecondStarts();
     void WatchExitSignals();
     void ShowStartupMessages();
+    // Runs one step of the start-up; its error goes to the general error handler.
+    template <class F> void StartupStep(F&& step);
+    // What waited for the start-up to end, told now.
+    void ReportWaitingErrors();
     void CreateShellKeys(); // hotkeys and the network lamp
     // The record link: its menu, its object (a client connects at once), a stored server.
     void BuildNetworkingMenu();
@@ -154,6 +161,10 @@ private:
     TServiceSettings Services_;
     bool Bypass_ = false; // "Bypass confirm"
     bool Exiting_ = false;
+    bool ReportsReady_ = false; // the start-up has ended: errors are shown as they come
+    std::vector<std::pair<std::string, std::string>> WaitingErrors_; // class name, message
+    std::vector<std::string> WaitingSettingsProblems_;
+    std::vector<std::string> RenderErrorsTold_; // a refresh repeats its error every time
 
     QMenu PopupMenu1;
     QMenu* Layout1 = nullptr;

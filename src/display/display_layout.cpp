@@ -14,6 +14,7 @@
 #include <QWidget>
 
 #include <algorithm>
+#include <exception>
 
 namespace keltrix {
 namespace {
@@ -150,12 +151,20 @@ void TDisplayLayout::RefreshScreen() {
     AdjustToScreen();
     const TRightEdgeHold edge(RightEdge_, RightEdge());
     bool wasBlank = false;
+    // A line whose tags fail keeps its last text; the others are shown, then the first error
+    // goes on to the caller.
+    std::exception_ptr failure;
     Captions_.resize(Labels_.size());
     for (std::size_t i = 0; i < Labels_.size(); ++i) {
         TFmtLabel* label = Labels_[i];
         std::string text = label->FormatLine;
-        for (const auto& formatter : Formatters_)
-            if (formatter->Active) text = formatter->ApplyTags(std::move(text));
+        try {
+            for (const auto& formatter : Formatters_)
+                if (formatter->Active) text = formatter->ApplyTags(std::move(text));
+        } catch (...) {
+            if (!failure) failure = std::current_exception();
+            continue;
+        }
         if (label->text() == Blank) wasBlank = true;
         label->setText(QString::fromStdString(text));
         Captions_[i] = std::move(text);
@@ -163,6 +172,7 @@ void TDisplayLayout::RefreshScreen() {
     if (wasBlank) SetSize();
     Call(Hooks_.TrayRedraw);
     Call(Hooks_.KeepZOrder);
+    if (failure) std::rethrow_exception(failure);
 }
 
 void TDisplayLayout::AdjustToScreen() {

@@ -220,7 +220,9 @@ void TWindowBehaviour::LoadAppearance() {
 }
 
 void TWindowBehaviour::LoadFont() {
-    if (!Settings_.ValueExists("FontName")) {
+    // A name of another type is the user's, reported: kept, not replaced by the defaults.
+    const bool named = Settings_.ValueExists("FontName");
+    if (!named && !Settings_.ValueStored("FontName")) {
         const TFontSettings defaults{"MS Sans Serif", RGBColor(0, 128, 0), 8, 0, 0};
         Settings_.WriteString("FontName", defaults.Name);
         Settings_.WriteInteger("FontColor", static_cast<std::int32_t>(defaults.Color));
@@ -230,7 +232,7 @@ void TWindowBehaviour::LoadFont() {
         return;
     }
     TFontSettings settings = Font_;
-    settings.Name = Settings_.ReadString("FontName");
+    if (named) settings.Name = Settings_.ReadString("FontName");
     if (Settings_.ValueExists("FontColor"))
         settings.Color = static_cast<TColor>(Settings_.ReadInteger("FontColor"));
     if (Settings_.ValueExists("FontSize")) settings.Size = Settings_.ReadInteger("FontSize");
@@ -248,11 +250,11 @@ void TWindowBehaviour::LoadPosition(bool writeMissing) {
     QPoint position = Layout_.Place().Position();
     if (Settings_.ValueExists("X"))
         position.setX(Settings_.ReadInteger("X"));
-    else if (writeMissing)
+    else if (writeMissing && !Settings_.ValueStored("X"))
         Settings_.WriteInteger("X", position.x());
     if (Settings_.ValueExists("Y"))
         position.setY(Settings_.ReadInteger("Y"));
-    else if (writeMissing)
+    else if (writeMissing && !Settings_.ValueStored("Y"))
         Settings_.WriteInteger("Y", position.y());
     Layout_.Place().MoveTo(position);
 }

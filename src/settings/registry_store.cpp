@@ -22,12 +22,31 @@ const char* TypeName(TRegDataType type) {
     return "of another registry type";
 }
 
-[[noreturn]] void WrongType(const std::string& name, TRegDataType stored, TRegDataType wanted) {
-    throw ERegistryException("Invalid data type for '" + name + "': it is " + TypeName(stored) +
-                             ", not " + TypeName(wanted));
+std::string Quote(const std::string& name) {
+    return "\"" + name + "\"";
 }
 
 } // namespace
+
+void TRegistryStore::SetProblemSink(TProblemSink sink) {
+    Sink_ = std::move(sink);
+    if (!Sink_) return;
+    std::vector<std::string> waiting;
+    waiting.swap(Waiting_);
+    for (const std::string& message : waiting) Sink_(message);
+}
+
+void TRegistryStore::Tell(const std::string& message) {
+    if (!Told_.insert(message).second) return;
+    if (Sink_)
+        Sink_(message);
+    else
+        Waiting_.push_back(message);
+}
+
+void TRegistryStore::Unreadable(const std::string& name, const std::string& why) {
+    Tell("Settings value " + Quote(name) + " " + why + ": the built-in value is used");
+}
 
 TRegistryStore::TRegistryStore(std::string fileName) : FileName_(std::move(fileName)) {
     Refresh();
@@ -93,6 +112,7 @@ bool TRegistryStore::Change(const TChange& change) {
     std::optional<TRegistryFile> parsed;
     std::string parseError;
     bool inPlace = false;
+    bool applied = false; // change ran on the model
     bool changed = false;
     platform::TFileSnapshot after;
     try {
@@ -114,12 +134,14 @@ bool TRegistryStore::Change(const TChange& change) {
                     }
                 }
                 changed = change(*model);
+                applied = true;
                 if (!changed) return std::nullopt;
                 return model->Write();
             });
     } catch (...) {
-        // The cache may be ahead of the file now: read the file again when next asked.
-        if (inPlace) Loaded_ = false;
+        // The run goes on with the change in memory; the file is as it was, so its stamp still
+        // matches and the cache is kept until the file changes. A later save writes it too.
+        if (!(applied && inPlace)) change(Cache_);
         throw;
     }
     if (!parseError.empty()) {
@@ -134,23 +156,40 @@ bool TRegistryStore::Change(const TChange& change) {
     return changed;
 }
 
+bool TRegistryStore::Save(const TChange& change) {
+    try {
+        const bool changed = Change(change);
+        SaveFailureTold_ = false;
+        return changed;
+    } catch (const std::exception& e) {
+        // A file that cannot be read was reported as such already.
+        if (!SaveFailureTold_ && LoadError_.empty()) {
+            SaveFailureTold_ = true;
+            Told_.erase("settings cannot be saved: " + std::string(e.what()));
+            Tell("settings cannot be saved: " + std::string(e.what()));
+        }
+        return true;
+    }
+}
+
 bool TRegistryStore::OpenKey(const std::string& key, bool canCreate) {
     const std::string path = Resolve(key);
-    if (path.empty()) return false;
+    if (path.empty()) {
+        OpenFailure_ = "the key name \"" + key + "\" is not valid";
+        if (canCreate) Tell("settings cannot be saved: " + OpenFailure_);
+        return false;
+    }
     Refresh();
     if (!Cache_.KeyExists(path)) {
         if (!canCreate) return false;
-        try {
-            Change([&](TRegistryFile& file) {
-                if (file.KeyExists(path)) return false;
-                file.CreateKey(path);
-                return true;
-            });
-        } catch (const std::system_error&) {
-            return false;
-        }
+        Save([&](TRegistryFile& file) {
+            if (file.KeyExists(path)) return false;
+            file.CreateKey(path);
+            return true;
+        });
     }
     CurrentPath_ = path;
+    OpenFailure_.clear();
     return true;
 }
 
@@ -164,11 +203,10 @@ bool TRegistryStore::KeyExists(const std::string& key) {
 bool TRegistryStore::DeleteKey(const std::string& key) {
     const std::string path = Resolve(key);
     if (path.empty()) return false;
-    try {
-        return Change([&](TRegistryFile& file) { return file.DeleteKey(path); });
-    } catch (const std::system_error&) {
-        return false;
-    }
+    Refresh();
+    if (!Cache_.KeyExists(path)) return false;
+    Save([&](TRegistryFile& file) { return file.DeleteKey(path); });
+    return true;
 }
 
 const TRegValue* TRegistryStore::Find(const std::string& name) {
@@ -179,23 +217,44 @@ const TRegValue* TRegistryStore::Find(const std::string& name) {
 }
 
 bool TRegistryStore::ValueExists(const std::string& name) {
-    return Find(name) != nullptr;
+    const TRegValue* value = Find(name);
+    if (value == nullptr) return false;
+    const auto expected = ExpectedTypes_.find(FoldCase(name));
+    if (expected == ExpectedTypes_.end() || expected->second == value->Type ||
+        (expected->second == TRegDataType::Binary && value->Type == TRegDataType::Other))
+        return true;
+    Unreadable(name, std::string("is ") + TypeName(value->Type) + ", not " +
+                         TypeName(expected->second));
+    return false;
+}
+
+std::optional<TRegDataType> TRegistryStore::StoredType(const std::string& name) {
+    const TRegValue* value = Find(name);
+    if (value == nullptr) return std::nullopt;
+    return value->Type;
 }
 
 std::int32_t TRegistryStore::ReadInteger(const std::string& name) {
     const TRegValue* value = Find(name);
-    if (value == nullptr)
-        throw ERegistryException("Failed to get data for '" + name + "': " +
-                                 (CurrentPath_.empty() ? std::string("no key is open")
-                                                       : "no such value in " + CurrentPath_));
-    if (value->Type != TRegDataType::Integer) WrongType(name, value->Type, TRegDataType::Integer);
+    if (value == nullptr) {
+        Unreadable(name, CurrentPath_.empty() ? std::string("cannot be read: no key is open")
+                                              : "is missing in " + CurrentPath_);
+        return 0;
+    }
+    if (value->Type != TRegDataType::Integer) {
+        Unreadable(name, std::string("is ") + TypeName(value->Type) + ", not an integer");
+        return 0;
+    }
     return static_cast<std::int32_t>(value->Number);
 }
 
 std::string TRegistryStore::ReadString(const std::string& name) {
     const TRegValue* value = Find(name);
     if (value == nullptr) return {};
-    if (value->Type != TRegDataType::String) WrongType(name, value->Type, TRegDataType::String);
+    if (value->Type != TRegDataType::String) {
+        Unreadable(name, std::string("is ") + TypeName(value->Type) + ", not a string");
+        return {};
+    }
     return value->Text;
 }
 
@@ -203,29 +262,30 @@ std::size_t TRegistryStore::ReadBinaryData(const std::string& name, void* buffer
                                            std::size_t length) {
     const TRegValue* value = Find(name);
     if (value == nullptr) return 0;
-    if (value->Type != TRegDataType::Binary && value->Type != TRegDataType::Other)
-        WrongType(name, value->Type, TRegDataType::Binary);
+    if (value->Type != TRegDataType::Binary && value->Type != TRegDataType::Other) {
+        Unreadable(name, std::string("is ") + TypeName(value->Type) + ", not binary data");
+        return 0;
+    }
     const std::size_t size = value->Bytes.size();
-    if (size > length)
-        throw ERegistryException("Failed to get data for '" + name + "': its " +
-                                 std::to_string(size) + " bytes do not fit in a buffer of " +
-                                 std::to_string(length));
+    if (size > length) {
+        Unreadable(name, "holds " + std::to_string(size) + " bytes, more than its " +
+                             std::to_string(length));
+        return 0;
+    }
     if (size > 0) std::memcpy(buffer, value->Bytes.data(), size);
     return size;
 }
 
 void TRegistryStore::WriteValue(TRegValue value) {
-    const std::string name = value.Name;
-    if (CurrentPath_.empty())
-        throw ERegistryException("Failed to set data for '" + name + "': no key is open");
-    try {
-        Change([&](TRegistryFile& file) {
-            const bool created = file.FindKey(CurrentPath_) == nullptr;
-            return file.CreateKey(CurrentPath_).Set(value) || created;
-        });
-    } catch (const std::system_error& e) {
-        throw ERegistryException("Failed to set data for '" + name + "': " + e.what());
+    if (CurrentPath_.empty()) {
+        Tell("settings cannot be saved: " +
+             (OpenFailure_.empty() ? std::string("no settings key is open") : OpenFailure_));
+        return;
     }
+    Save([&](TRegistryFile& file) {
+        const bool created = file.FindKey(CurrentPath_) == nullptr;
+        return file.CreateKey(CurrentPath_).Set(value) || created;
+    });
 }
 
 void TRegistryStore::WriteInteger(const std::string& name, std::int32_t number) {
@@ -255,15 +315,12 @@ void TRegistryStore::WriteBinaryData(const std::string& name, const void* buffer
 }
 
 bool TRegistryStore::DeleteValue(const std::string& name) {
-    if (CurrentPath_.empty()) return false;
-    try {
-        return Change([&](TRegistryFile& file) {
-            TRegKey* key = file.FindKey(CurrentPath_);
-            return key != nullptr && key->Remove(name);
-        });
-    } catch (const std::system_error&) {
-        return false;
-    }
+    if (!ValueStored(name)) return false;
+    Save([&](TRegistryFile& file) {
+        TRegKey* key = file.FindKey(CurrentPath_);
+        return key != nullptr && key->Remove(name);
+    });
+    return true;
 }
 
 std::vector<std::string> TRegistryStore::GetValueNames() {

@@ -5,8 +5,33 @@
 
 namespace keltrix {
 
+std::unordered_map<std::string, TRegDataType> SettingsValueTypes() {
+    std::unordered_map<std::string, TRegDataType> types;
+    for (const char* name :
+         {"Version", "Alpha", "FontColor", "FontSize", "FontPitch", "X", "Y", "Align",
+          "TRAYKEY_Mods", "TRAYKEY_VirtualKey", "SUSPENDKEY_Mods", "SUSPENDKEY_VirtualKey",
+          "ServPort", "WebServicePort", "AutoSaveInterval", "UptimesInterval",
+          "FlashKeyboardLightsInterval", "W", "H", "AU_Poll", "Interval", "UptimeCount", "BGColor",
+          "Option_X", "Option_Y", "Option_W", "Option_H", "AOT", "Trans", "RQIcons", "OfNoConfirm",
+          "Server", "WebService", "AutoSave", "DisplayProcInTray", "PinToDesktop",
+          "ActUptimesClient", "UseWindowing", "FlashKeyboardLights", "ShowDraggingHandle",
+          "LockForm", "AutoUpdate", "AU_Startup", "UseFileNameAsBackground", "Option_MAX"})
+        types.emplace(FoldCase(name), TRegDataType::Integer);
+    for (const char* name : {"ParameterLine", "FontName", "UTstr", "Exclude", "Password",
+                             "AutoSaveName", "FormatString", "UptimesHost", "BGFileName",
+                             "DriveMap", "NetInterfaces", "UpdateURL"})
+        types.emplace(FoldCase(name), TRegDataType::String);
+    for (const char* name : {"FontStyle", "LongestUptime", "TotalUptime"})
+        types.emplace(FoldCase(name), TRegDataType::Binary);
+    return types;
+}
+
 void OpenAndMigrateSettings(TRegistryStore& store) {
+    store.ExpectTypes(SettingsValueTypes());
     store.OpenKey(SettingsKeyPath, true);
+    // A Version of another type is the user's edit, not an old layout: wiping the key for it
+    // would lose every setting, so the key is taken as it is and left unchanged.
+    if (store.ValueStored("Version") && !store.ValueExists("Version")) return;
     const bool hasVersion = store.ValueExists("Version");
     const std::int32_t version = hasVersion ? store.ReadInteger("Version") : 0;
     if (!hasVersion || version < 75) {
@@ -15,16 +40,11 @@ void OpenAndMigrateSettings(TRegistryStore& store) {
         store.OpenKey(SettingsKeyPath, true);
     }
     if (!hasVersion || version < 78) {
-        std::int32_t old = 0;
-        bool convert = true;
-        if (store.ValueExists("LongestUptime")) {
-            try {
-                old = store.ReadInteger("LongestUptime");
-            } catch (const ERegistryException&) {
-                convert = false; // already bytes: converting again would lose the value
-            }
-        }
-        if (convert) WriteInt64Bytes(store, "LongestUptime", old);
+        // Only a missing or an integer value: bytes are converted already.
+        const std::optional<TRegDataType> stored = store.StoredType("LongestUptime");
+        if (!stored || *stored == TRegDataType::Integer)
+            WriteInt64Bytes(store, "LongestUptime",
+                            stored ? store.ReadInteger("LongestUptime") : 0);
     }
     if (!hasVersion || version < 82) {
         store.DeleteValue("W");

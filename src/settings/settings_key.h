@@ -2,14 +2,20 @@
 // Opening the program's settings key: its location, the layout migration by Version, and
 // the per-server key of a client.
 
+#include "settings/registry_file.h"
+
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 
 namespace keltrix {
 
 class TRegistryStore;
 
 inline constexpr const char* SettingsKeyPath = "Software\\OrlenwickStudios\\Vistrand";
+
+// The type of every value the program stores (names folded to lower case).
+std::unordered_map<std::string, TRegDataType> SettingsValueTypes();
 
 // Opens (creating) the base key and migrates it by the stored Version, then writes 1002.
 void OpenAndMigrateSettings(TRegistryStore& store);

@@ -61,49 +61,163 @@ TEST_F(RegistryStore, StoresEachTypeAndReadsItBack) {
     EXPECT_EQ(again.ReadString("FONTNAME"), "MS Sans Serif");
 }
 
-TEST_F(RegistryStore, ReadsOfMissingOrMistypedValuesFailAsThePlatformDoes) {
+TEST_F(RegistryStore, MistypedOrMissingValuesReadAsMissingAndAreToldOnce) {
     TRegistryStore store(File);
+    std::vector<std::string> told;
+    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
+    store.ExpectTypes({{"interval", TRegDataType::Integer},
+                       {"exclude", TRegDataType::String},
+                       {"fontstyle", TRegDataType::Binary}});
     ASSERT_TRUE(store.OpenKey(kBaseKey, true));
-    store.WriteString("Alpha", "255");
+    store.WriteString("Interval", "100");
+    const std::uint8_t ab[2] = {0x41, 0x42};
+    store.WriteBinaryData("Exclude", ab, sizeof ab);
+    store.WriteBinaryData("FontStyle", ab, sizeof ab);
     store.WriteInteger("Count", 1);
-    const std::uint8_t nine[9] = {};
-    store.WriteBinaryData("Nine", nine, sizeof nine);
+    ASSERT_TRUE(told.empty());
 
-    auto message = [](auto&& read) -> std::string {
-        try {
-            read();
-        } catch (const ERegistryException& e) {
-            return e.what();
-        }
-        return "no error";
-    };
-    EXPECT_EQ(message([&] { store.ReadInteger("Alpha"); }),
-              "Invalid data type for 'Alpha': it is a string, not an integer");
-    EXPECT_EQ(message([&] { store.ReadBool("Alpha"); }),
-              "Invalid data type for 'Alpha': it is a string, not an integer");
-    EXPECT_EQ(message([&] { store.ReadString("Count"); }),
-              "Invalid data type for 'Count': it is an integer, not a string");
+    // Expected types: the value counts as missing, so its reader keeps the built-in value.
+    EXPECT_FALSE(store.ValueExists("interval"));
+    EXPECT_FALSE(store.ValueExists("Interval"));
+    EXPECT_TRUE(store.ValueStored("Interval"));
+    EXPECT_EQ(store.StoredType("Interval"), TRegDataType::String);
+    EXPECT_FALSE(store.ValueExists("Exclude"));
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "Settings value \"interval\" is a string, not an integer: the built-in "
+                        "value is used",
+                        "Settings value \"Interval\" is a string, not an integer: the built-in "
+                        "value is used",
+                        "Settings value \"Exclude\" is binary data, not a string: the built-in "
+                        "value is used"}));
+    told.clear();
+
+    // Reads without a test answer what a missing value gives, and say why once.
+    EXPECT_EQ(store.ReadInteger("Interval"), 0);
+    EXPECT_EQ(store.ReadInteger("Interval"), 0);
+    EXPECT_FALSE(store.ReadBool("Interval"));
+    EXPECT_EQ(store.ReadString("Count"), "");
+    std::uint8_t style = 7;
+    EXPECT_TRUE(store.ValueExists("FontStyle"));
+    EXPECT_EQ(store.ReadBinaryData("FontStyle", &style, 1), 0u);
+    EXPECT_EQ(style, 7);
+    EXPECT_EQ(store.ReadInteger("Missing"), 0);
+    ASSERT_EQ(told.size(), 4u);
+    EXPECT_EQ(told[0], "Settings value \"Interval\" is a string, not an integer: the built-in "
+                       "value is used");
+    EXPECT_EQ(told[1], "Settings value \"Count\" is an integer, not a string: the built-in "
+                       "value is used");
+    EXPECT_EQ(told[2], "Settings value \"FontStyle\" holds 2 bytes, more than its 1: the "
+                       "built-in value is used");
+    EXPECT_EQ(told[3], "Settings value \"Missing\" is missing in " + kBasePath +
+                           ": the built-in value is used");
+    told.clear();
+
+    // Missing strings and bytes read as empty, as the platform reads them, without a word.
     std::uint8_t buffer[8];
-    EXPECT_EQ(message([&] { store.ReadBinaryData("Count", buffer, sizeof buffer); }),
-              "Invalid data type for 'Count': it is an integer, not binary data");
-    EXPECT_NE(message([&] {
-                  store.ReadBinaryData("Nine", buffer, sizeof buffer);
-              }).find("Failed to get data for 'Nine'"),
-              std::string::npos);
-    EXPECT_NE(
-        message([&] { store.ReadInteger("Missing"); }).find("Failed to get data for 'Missing'"),
-        std::string::npos);
-
-    // Missing strings and bytes read as empty.
     EXPECT_EQ(store.ReadString("Missing"), "");
     EXPECT_EQ(store.ReadBinaryData("Missing", buffer, sizeof buffer), 0u);
     EXPECT_FALSE(store.ValueExists("Missing"));
+    EXPECT_FALSE(store.ValueStored("Missing"));
+    EXPECT_TRUE(told.empty());
+    // Names without an expected type are taken as stored.
+    EXPECT_TRUE(store.ValueExists("Count"));
+}
 
+TEST_F(RegistryStore, ProblemsToldBeforeASinkWaitForIt) {
+    TRegistryStore store(File);
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteString("Interval", "100");
+    EXPECT_EQ(store.ReadInteger("Interval"), 0);
+    std::vector<std::string> told;
+    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
+    EXPECT_EQ(told.size(), 1u);
+    EXPECT_EQ(store.ReadInteger("Interval"), 0);
+    EXPECT_EQ(told.size(), 1u);
+}
+
+TEST_F(RegistryStore, WithoutAnOpenKeyWritesAreToldAndDropped) {
+    TRegistryStore store(File);
+    std::vector<std::string> told;
+    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteInteger("Count", 1);
     store.CloseKey();
     EXPECT_FALSE(store.ValueExists("Count"));
-    EXPECT_THROW(store.ReadInteger("Count"), ERegistryException);
-    EXPECT_THROW(store.WriteInteger("Count", 2), ERegistryException);
+    EXPECT_EQ(store.ReadInteger("Count"), 0);
+    store.WriteInteger("Count", 2);
+    store.WriteString("Other", "x");
     EXPECT_FALSE(store.DeleteValue("Count"));
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "Settings value \"Count\" cannot be read: no key is open: the "
+                        "built-in value is used",
+                        "settings cannot be saved: no settings key is open"}));
+    told.clear();
+
+    // A client's key of a host that begins with a backslash cannot be a key name.
+    const std::string client = kBaseKey + "\\\\x:6130";
+    EXPECT_FALSE(store.OpenKey(client, true));
+    store.WriteInteger("X", 5);
+    store.WriteInteger("Y", 5);
+    EXPECT_EQ(told, (std::vector<std::string>{"settings cannot be saved: the key name \"" +
+                                              client + "\" is not valid"}));
+    EXPECT_EQ(OnDisk().FindKey(kBasePath)->Values().size(), 1u);
+}
+
+TEST_F(RegistryStore, AFolderThatCannotBeCreatedKeepsTheValuesInMemory) {
+    WriteAll(Dir.File("plain"), "a file, not a folder\n");
+    const std::string file = Dir.File("plain/keltrix/registry.reg");
+    TRegistryStore store(file);
+    std::vector<std::string> told;
+    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
+    EXPECT_EQ(store.LoadError(), "");
+    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteInteger("Version", 1002);
+    store.WriteString("FontName", "MS Sans Serif");
+    EXPECT_EQ(store.ReadInteger("Version"), 1002);
+    EXPECT_EQ(store.ReadString("FontName"), "MS Sans Serif");
+    EXPECT_TRUE(store.DeleteValue("FontName"));
+    EXPECT_FALSE(store.ValueExists("FontName"));
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].rfind("settings cannot be saved: cannot create folder ", 0), 0u) << told[0];
+    EXPECT_NE(told[0].find("Not a directory"), std::string::npos) << told[0];
+    EXPECT_EQ(ReadAll(Dir.File("plain")), "a file, not a folder\n");
+}
+
+TEST_F(RegistryStore, AFileThatCannotBeWrittenIsLeftAsItIsAndSavedWhenItCanBe) {
+    // Root writes anywhere, but not through a lock file that is a folder.
+    std::filesystem::create_directories(Dir.File("keltrix"));
+    const std::string before = "REGEDIT4\n\n[" + kBasePath + "]\n\"Alpha\"=dword:00000001\n";
+    WriteAll(File, before);
+    std::filesystem::create_directory(File + ".lock");
+    TRegistryStore store(File);
+    std::vector<std::string> told;
+    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
+    ASSERT_TRUE(store.OpenKey(kBaseKey, false));
+    store.WriteInteger("Alpha", 2);
+    store.WriteInteger("Beta", 3);
+    EXPECT_FALSE(store.DeleteKey(kBaseKey + "\\none"));
+    EXPECT_TRUE(store.DeleteKey(kBaseKey + "\\"));
+    EXPECT_TRUE(store.OpenKey(kBaseKey, true));
+    store.WriteInteger("Alpha", 4);
+    EXPECT_EQ(store.ReadInteger("Alpha"), 4);
+    ASSERT_EQ(told.size(), 1u) << told.back();
+    EXPECT_EQ(told[0].rfind("settings cannot be saved: cannot open " + File + ".lock: ", 0), 0u)
+        << told[0];
+    EXPECT_EQ(ReadAll(File), before);
+
+    // Once it can be written, the next write saves what the run holds in memory.
+    std::filesystem::remove(File + ".lock");
+    store.WriteInteger("Gamma", 5);
+    const TRegKey* key = OnDisk().FindKey(kBasePath);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->Find("Alpha")->Number, 4u);
+    EXPECT_EQ(key->Find("Gamma")->Number, 5u);
+    EXPECT_EQ(key->Find("Beta"), nullptr) << "deleted with the key";
+
+    // A new failure after a save is told again.
+    std::filesystem::create_directory(File + ".lock");
+    store.WriteInteger("Gamma", 6);
+    EXPECT_EQ(told.size(), 2u);
 }
 
 TEST_F(RegistryStore, NamesDifferingOnlyInCaseAreOneValue) {
@@ -258,22 +372,18 @@ TEST_F(RegistryStore, ASettingsFileKeptAsALinkStaysALink) {
     EXPECT_NE(ReadAll(real).find("\"Alpha\"=dword:00000001"), std::string::npos);
 }
 
-TEST_F(RegistryStore, AFileThatCannotBeWrittenFailsTheWriteWithTheReason) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+TEST_F(RegistryStore, AFolderWithoutWriteRightsTellsTheReason) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions; see the lock test";
     std::filesystem::create_directories(Dir.File("keltrix"));
     TRegistryStore store(File);
+    std::vector<std::string> told;
+    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
     ASSERT_TRUE(store.OpenKey(kBaseKey, true));
     ::chmod(Dir.File("keltrix").c_str(), 0500);
-    try {
-        store.WriteInteger("Alpha", 1);
-        ADD_FAILURE() << "written";
-    } catch (const ERegistryException& e) {
-        const std::string message = e.what();
-        EXPECT_EQ(message.rfind("Failed to set data for 'Alpha': ", 0), 0u) << message;
-        EXPECT_NE(message.find("Permission denied"), std::string::npos) << message;
-    }
-    EXPECT_FALSE(store.DeleteKey(kBaseKey));
-    EXPECT_TRUE(store.KeyExists(kBaseKey));
+    store.WriteInteger("Alpha", 1);
+    EXPECT_EQ(store.ReadInteger("Alpha"), 1);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_NE(told[0].find("Permission denied"), std::string::npos) << told[0];
     ::chmod(Dir.File("keltrix").c_str(), 0700);
 }
 

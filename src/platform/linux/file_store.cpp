@@ -134,7 +134,7 @@ TFileSnapshot ReadFileSnapshot(const std::string& path) {
     TFileSnapshot snapshot;
     snapshot.Pin = TFileHandle(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     if (!snapshot.Pin) {
-        if (errno == ENOENT) return snapshot;
+        if (errno == ENOENT || errno == ENOTDIR) return snapshot; // no such file
         Fail(errno, "cannot open " + path);
     }
     const int fd = snapshot.Pin.Get();

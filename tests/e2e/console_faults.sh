@@ -1,0 +1,89 @@
+# The settings and format faults of settings_faults.sh in console mode: each is said on stderr
+# once, the refreshes go on to the end, the exit status is 0 and the settings file is as it was.
+# A settings file that cannot be read (a folder, no read permission) is said too.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/faults_lib.sh"
+
+OUT=$TESTROOT/out.txt ERR=$TESTROOT/err.txt
+# Three refreshes (in a private mount namespace prepared by $1 when given); stderr must hold
+# text $2 exactly once.
+run_console() {
+    local setup=$1 expect=$2 rc=0
+    shift 2
+    if [ -n "$setup" ]; then
+        (cd "$HOME" && unshare -m sh -c "$setup"' && exec "$0" "$@"' "$KELTRIX" \
+            --console=3 --interval=250 "$@") >"$OUT" 2>"$ERR" || rc=$?
+    else
+        (cd "$HOME" && "$KELTRIX" --console=3 --interval=250 "$@") >"$OUT" 2>"$ERR" || rc=$?
+    fi
+    [ "$rc" = 0 ] || { cat "$ERR"; fail "exit status $rc ($expect)"; }
+    [ "$(grep -cF -- "$expect" "$ERR")" = 1 ] || { cat "$ERR"; fail "not told once: $expect"; }
+    # Piped, a frame is its lines and one empty line.
+    [ "$(grep -c '^$' "$OUT")" = 3 ] || { cat "$OUT"; fail "not three refreshes ($expect)"; }
+}
+
+for fault in "${TYPE_FAULTS[@]}"; do
+    prepare_full "${fault%%|*}"
+    run_console "" "${fault#*|}"
+    same_settings "$SETTINGS" || fail "the settings file changed (${fault%%|*})"
+done
+pass "values of the wrong type: said once, defaults used, every refresh printed, nothing written"
+
+prepare_full '"FormatString"="File: <NAME=FileData FORMAT=\"f.txt,2,x\">\r\nUp <NAME=Uptime>"'
+run_console "" "EXCEPTION (EConvertError) --- 'x' is not a valid integer value"
+[ "$(grep -c '^Up ' "$OUT")" = 3 ] || fail "the good line was not printed with each refresh"
+same_settings "$SETTINGS" || fail "the settings file changed (FileData)"
+pass "a FileData conversion error is said once, the other lines and refreshes go on"
+
+# A client runs until stopped: it waits for a server that cannot be reached.
+prepare_full
+rc=0
+(cd "$HOME" && timeout -s TERM 3 "$KELTRIX" --console -c '-i\x' -p6130) >"$OUT" 2>"$ERR" || rc=$?
+[ "$rc" = 124 ] || { cat "$ERR"; fail "the client ended by itself with status $rc"; }
+[ "$(grep -cF 'settings cannot be saved: the key name' "$ERR")" = 1 ] || { cat "$ERR"; fail "client key not told once"; }
+same_settings "$SETTINGS" || fail "the settings file changed (client)"
+pass "a console client whose host cannot name a key says its settings are not saved and runs"
+
+# Start-up writes the default format string: the write fails.
+prepare_partial
+CFG=$(dirname "$SETTINGS")
+run_console "mount --bind '$CFG' '$CFG' && mount -o remount,bind,ro '$CFG'" 'settings cannot be saved: '
+grep -q 'Read-only file system' "$ERR" || fail "the read-only reason is not said"
+same_settings "$SETTINGS" || fail "the read-only file changed"
+pass "a read-only settings folder: said once, the refreshes go on"
+
+cp "$SETTINGS" "$TESTROOT/partial.reg"
+run_console "mount -t tmpfs -o size=16k tmpfs '$CFG' && cp '$TESTROOT/partial.reg' '$SETTINGS' &&
+    touch '$SETTINGS.lock' && (dd if=/dev/zero of='$CFG/fill' bs=1k count=64 2>/dev/null || true)" \
+    'No space left on device'
+grep -q 'settings cannot be saved: .*No space left on device' "$ERR" || fail "the full folder is not said"
+pass "a full settings folder: said once, the refreshes go on"
+
+: >"$TESTROOT/plain"
+rm -f "$ORIG"
+XDG_CONFIG_HOME=$TESTROOT/plain/config run_console "" 'settings cannot be saved: cannot create folder'
+[ ! -s "$TESTROOT/plain" ] || fail "something was written over the plain file"
+pass "a settings folder that cannot be created: said once, the refreshes go on"
+
+rm -f "$SETTINGS" && mkdir "$SETTINGS"
+run_console "" 'Is a directory (running on defaults, nothing is saved)'
+[ -d "$SETTINGS" ] && [ -z "$(ls -A "$SETTINGS")" ] || fail "the folder in place of the file was touched"
+rmdir "$SETTINGS"
+pass "a folder in place of the settings file: said, defaults, nothing saved"
+
+# No permission to read it: only an unprivileged user meets that.
+id nobody >/dev/null 2>&1 || fail "no user nobody"
+prepare_full
+chmod 755 "$TESTROOT"
+chown -R nobody:nogroup "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$HOME" "$TMPDIR"
+chmod 000 "$SETTINGS"
+rc=0
+(cd "$HOME" && setpriv --reuid=nobody --regid=nogroup --clear-groups \
+    "$KELTRIX" --console=3 --interval=250) >"$OUT" 2>"$ERR" || rc=$?
+[ "$rc" = 0 ] || { cat "$ERR"; fail "exit status $rc (no permission)"; }
+[ "$(grep -cF 'Permission denied (running on defaults, nothing is saved)' "$ERR")" = 1 ] ||
+    { cat "$ERR"; fail "no permission not said once"; }
+[ "$(grep -c '^$' "$OUT")" = 3 ] || fail "not three refreshes (no permission)"
+chmod 600 "$SETTINGS"
+same_settings "$SETTINGS" || fail "the unreadable file changed"
+pass "a settings file without read permission: said once, defaults, nothing saved"
