@@ -2,8 +2,8 @@
 // Console mode: the monitor without window, tray or display connection. It prints the lines
 // the window would draw after each refresh.
 
-#include <optional>
 #include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 

@@ -30,14 +30,14 @@ int Become(platform::TProgramPart part, const char* what, char** argv) {
 int main(int argc, char** argv) {
     platform::SetProgramPart(platform::TProgramPart::Front);
     try {
-        return KeltrixEntry(
-            argc, argv,
-            {[argv](char*, const std::vector<std::string>&) {
-                 return Become(platform::TProgramPart::Window, "window part", argv);
-             },
-             [argv](char*, const std::vector<std::string>&) {
-                 return Become(platform::TProgramPart::Server, "headless server", argv);
-             }});
+        return KeltrixEntry(argc, argv,
+                            {[argv](char*, const std::vector<std::string>&) {
+                                 return Become(platform::TProgramPart::Window, "window part", argv);
+                             },
+                             [argv](char*, const std::vector<std::string>&) {
+                                 return Become(platform::TProgramPart::Server, "headless server",
+                                               argv);
+                             }});
     } catch (const std::exception& e) {
         std::cerr << argv[0] << ": Keltrix has to stop: EXCEPTION (" << ExceptionClassName(e)
                   << ") --- " << e.what() << "\n";

@@ -69,7 +69,8 @@ void ShowFatalError(char* argv0, const std::string& text) {
         int qtArgc = 1;
         char* qtArgv[] = {argv0, nullptr};
         std::unique_ptr<QApplication> own;
-        if (QApplication::instance() == nullptr) own = std::make_unique<QApplication>(qtArgc, qtArgv);
+        if (QApplication::instance() == nullptr)
+            own = std::make_unique<QApplication>(qtArgc, qtArgv);
         QMessageBox::critical(nullptr, QString::fromUtf8(ApplicationTitle),
                               QString::fromStdString(text));
     } catch (...) {

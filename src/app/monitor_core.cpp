@@ -94,8 +94,8 @@ std::vector<std::string> TMonitorCore::FormatLines() const {
     return SplitFormatLines(FormatString);
 }
 
-std::vector<std::string> TMonitorCore::RenderLines(
-    const std::function<void(const std::exception&)>& onError) {
+std::vector<std::string>
+TMonitorCore::RenderLines(const std::function<void(const std::exception&)>& onError) {
     const std::vector<std::string> format = FormatLines();
     std::vector<std::string> lines(format.size());
     for (std::size_t i = 0; i < format.size(); ++i) {

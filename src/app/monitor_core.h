@@ -63,7 +63,7 @@ public:
     std::string UptimeFormat = "*d* days, *H* hrs, *M* mins, *S* secs";
     std::string Exclude;
     std::vector<std::string> StartupErrors; // shown in message boxes by the caller
-    std::vector<std::string> LastLines; // as RenderLines gave them
+    std::vector<std::string> LastLines;     // as RenderLines gave them
     // Held while the record, the formatters' Active flags or the label texts change; the web
     // service's request threads take their snapshots under it.
     std::recursive_mutex ViewLock;

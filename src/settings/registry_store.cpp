@@ -223,8 +223,8 @@ bool TRegistryStore::ValueExists(const std::string& name) {
     if (expected == ExpectedTypes_.end() || expected->second == value->Type ||
         (expected->second == TRegDataType::Binary && value->Type == TRegDataType::Other))
         return true;
-    Unreadable(name, std::string("is ") + TypeName(value->Type) + ", not " +
-                         TypeName(expected->second));
+    Unreadable(name,
+               std::string("is ") + TypeName(value->Type) + ", not " + TypeName(expected->second));
     return false;
 }
 

@@ -7,19 +7,55 @@ namespace keltrix {
 
 std::unordered_map<std::string, TRegDataType> SettingsValueTypes() {
     std::unordered_map<std::string, TRegDataType> types;
-    for (const char* name :
-         {"Version", "Alpha", "FontColor", "FontSize", "FontPitch", "X", "Y", "Align",
-          "TRAYKEY_Mods", "TRAYKEY_VirtualKey", "SUSPENDKEY_Mods", "SUSPENDKEY_VirtualKey",
-          "ServPort", "WebServicePort", "AutoSaveInterval", "UptimesInterval",
-          "FlashKeyboardLightsInterval", "W", "H", "AU_Poll", "Interval", "UptimeCount", "BGColor",
-          "Option_X", "Option_Y", "Option_W", "Option_H", "AOT", "Trans", "RQIcons", "OfNoConfirm",
-          "Server", "WebService", "AutoSave", "DisplayProcInTray", "PinToDesktop",
-          "ActUptimesClient", "UseWindowing", "FlashKeyboardLights", "ShowDraggingHandle",
-          "LockForm", "AutoUpdate", "AU_Startup", "UseFileNameAsBackground", "Option_MAX"})
+    for (const char* name : {"Version",
+                             "Alpha",
+                             "FontColor",
+                             "FontSize",
+                             "FontPitch",
+                             "X",
+                             "Y",
+                             "Align",
+                             "TRAYKEY_Mods",
+                             "TRAYKEY_VirtualKey",
+                             "SUSPENDKEY_Mods",
+                             "SUSPENDKEY_VirtualKey",
+                             "ServPort",
+                             "WebServicePort",
+                             "AutoSaveInterval",
+                             "UptimesInterval",
+                             "FlashKeyboardLightsInterval",
+                             "W",
+                             "H",
+                             "AU_Poll",
+                             "Interval",
+                             "UptimeCount",
+                             "BGColor",
+                             "Option_X",
+                             "Option_Y",
+                             "Option_W",
+                             "Option_H",
+                             "AOT",
+                             "Trans",
+                             "RQIcons",
+                             "OfNoConfirm",
+                             "Server",
+                             "WebService",
+                             "AutoSave",
+                             "DisplayProcInTray",
+                             "PinToDesktop",
+                             "ActUptimesClient",
+                             "UseWindowing",
+                             "FlashKeyboardLights",
+                             "ShowDraggingHandle",
+                             "LockForm",
+                             "AutoUpdate",
+                             "AU_Startup",
+                             "UseFileNameAsBackground",
+                             "Option_MAX"})
         types.emplace(FoldCase(name), TRegDataType::Integer);
-    for (const char* name : {"ParameterLine", "FontName", "UTstr", "Exclude", "Password",
-                             "AutoSaveName", "FormatString", "UptimesHost", "BGFileName",
-                             "DriveMap", "NetInterfaces", "UpdateURL"})
+    for (const char* name :
+         {"ParameterLine", "FontName", "UTstr", "Exclude", "Password", "AutoSaveName",
+          "FormatString", "UptimesHost", "BGFileName", "DriveMap", "NetInterfaces", "UpdateURL"})
         types.emplace(FoldCase(name), TRegDataType::String);
     for (const char* name : {"FontStyle", "LongestUptime", "TotalUptime"})
         types.emplace(FoldCase(name), TRegDataType::Binary);

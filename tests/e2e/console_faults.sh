@@ -6,32 +6,37 @@ source "$(dirname "$0")/faults_lib.sh"
 
 OUT=$TESTROOT/out.txt ERR=$TESTROOT/err.txt
 # Three refreshes (in a private mount namespace prepared by $1 when given); stderr must hold
-# text $2 exactly once.
+# text $2 exactly once. A stored interval is only read without --interval: set REFRESH to "".
+REFRESH=--interval=250
 run_console() {
-    local setup=$1 expect=$2 rc=0
+    local setup=$1 expect=$2 rc=0 frames=3
     shift 2
+    [ -n "$REFRESH" ] || frames=2
     if [ -n "$setup" ]; then
         (cd "$HOME" && unshare -m sh -c "$setup"' && exec "$0" "$@"' "$KELTRIX" \
-            --console=3 --interval=250 "$@") >"$OUT" 2>"$ERR" || rc=$?
+            --console=$frames $REFRESH "$@") >"$OUT" 2>"$ERR" || rc=$?
     else
-        (cd "$HOME" && "$KELTRIX" --console=3 --interval=250 "$@") >"$OUT" 2>"$ERR" || rc=$?
+        (cd "$HOME" && "$KELTRIX" --console=$frames $REFRESH "$@") >"$OUT" 2>"$ERR" || rc=$?
     fi
     [ "$rc" = 0 ] || { cat "$ERR"; fail "exit status $rc ($expect)"; }
     [ "$(grep -cF -- "$expect" "$ERR")" = 1 ] || { cat "$ERR"; fail "not told once: $expect"; }
-    # Piped, a frame is its lines and one empty line.
-    [ "$(grep -c '^$' "$OUT")" = 3 ] || { cat "$OUT"; fail "not three refreshes ($expect)"; }
+    # Every format here has one line of processes.
+    [ "$(grep -c '^Processes' "$OUT")" = "$frames" ] || { cat "$OUT"; fail "not $frames refreshes ($expect)"; }
 }
 
 for fault in "${TYPE_FAULTS[@]}"; do
+    [[ $fault == '"FontStyle"'* ]] && continue # the console has no font to read
     prepare_full "${fault%%|*}"
+    [[ $fault == '"Interval"'* ]] && REFRESH= || REFRESH=--interval=250
     run_console "" "${fault#*|}"
     same_settings "$SETTINGS" || fail "the settings file changed (${fault%%|*})"
 done
+REFRESH=--interval=250
 pass "values of the wrong type: said once, defaults used, every refresh printed, nothing written"
 
-prepare_full '"FormatString"="File: <NAME=FileData FORMAT=\"f.txt,2,x\">\r\nUp <NAME=Uptime>"'
+prepare_full '"FormatString"="File: <NAME=FileData FORMAT=\"f.txt,2,x\">\r\nProcesses <NAME=Processes>"'
 run_console "" "EXCEPTION (EConvertError) --- 'x' is not a valid integer value"
-[ "$(grep -c '^Up ' "$OUT")" = 3 ] || fail "the good line was not printed with each refresh"
+[ "$(grep -c '^Processes [0-9]' "$OUT")" = 3 ] || fail "the good line was not printed with each refresh"
 same_settings "$SETTINGS" || fail "the settings file changed (FileData)"
 pass "a FileData conversion error is said once, the other lines and refreshes go on"
 
@@ -71,6 +76,15 @@ run_console "" 'Is a directory (running on defaults, nothing is saved)'
 rmdir "$SETTINGS"
 pass "a folder in place of the settings file: said, defaults, nothing saved"
 
+# -RESET of a file that cannot be parsed says so, and the file stays as it is.
+mkdir -p "$(dirname "$SETTINGS")"
+printf 'REGEDIT4\n\n[%s]\n"Alpha"=dword:00000010\n"FontName"="unterminated\n' "$KEY" >"$SETTINGS"
+cp "$SETTINGS" "$ORIG"
+run_console "" '-RESET: the settings cannot be reset: ' -RESET
+grep -qF "line 5: missing closing quote; the file is left as it is" "$ERR" || { cat "$ERR"; fail "the reason is not said"; }
+same_settings "$SETTINGS" || fail "-RESET changed the file it cannot parse"
+pass "-RESET of a settings file that cannot be parsed says so and leaves it"
+
 # No permission to read it: only an unprivileged user meets that.
 id nobody >/dev/null 2>&1 || fail "no user nobody"
 prepare_full
@@ -83,7 +97,7 @@ rc=0
 [ "$rc" = 0 ] || { cat "$ERR"; fail "exit status $rc (no permission)"; }
 [ "$(grep -cF 'Permission denied (running on defaults, nothing is saved)' "$ERR")" = 1 ] ||
     { cat "$ERR"; fail "no permission not said once"; }
-[ "$(grep -c '^$' "$OUT")" = 3 ] || fail "not three refreshes (no permission)"
+[ "$(grep -c '^Processes' "$OUT")" = 3 ] || fail "not three refreshes (no permission)"
 chmod 600 "$SETTINGS"
 same_settings "$SETTINGS" || fail "the unreadable file changed"
 pass "a settings file without read permission: said once, defaults, nothing saved"

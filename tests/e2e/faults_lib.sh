@@ -12,7 +12,7 @@ FULL_VALUES=(
     '"LongestUptime"=hex:00,00,00,00,00,00,00,00'
     '"X"=dword:00000064'
     '"Y"=dword:00000064'
-    '"FormatString"="Up <NAME=Uptime>"'
+    '"FormatString"="Up <NAME=Uptime FORMAT=\"*S*\">\r\nProcesses <NAME=Processes>"'
 )
 # Stored value | what the user is told.
 TYPE_FAULTS=(

@@ -104,3 +104,11 @@ end_window 'saves nothing until the file is repaired'
 [ -d "$SETTINGS" ] || fail "the folder in place of the settings file was touched"
 rmdir "$SETTINGS"
 pass "a folder in place of the settings file: told, defaults, nothing saved"
+
+mkdir -p "$(dirname "$SETTINGS")"
+printf 'REGEDIT4\n\n[%s]\n"Alpha"=dword:00000010\n"FontName"="unterminated\n' "$KEY" >"$SETTINGS"
+cp "$SETTINGS" "$ORIG"
+run_window "" '-RESET: the settings cannot be reset: ' -RESET
+end_window 'ShowBalloonTips ( Settings file -;- -RESET: the settings cannot be reset: '
+same_settings "$SETTINGS" || fail "-RESET changed the file it cannot parse"
+pass "-RESET of a settings file that cannot be parsed says so in the window too"

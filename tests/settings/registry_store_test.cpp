@@ -158,8 +158,8 @@ TEST_F(RegistryStore, WithoutAnOpenKeyWritesAreToldAndDropped) {
     EXPECT_FALSE(store.OpenKey(client, true));
     store.WriteInteger("X", 5);
     store.WriteInteger("Y", 5);
-    EXPECT_EQ(told, (std::vector<std::string>{"settings cannot be saved: the key name \"" +
-                                              client + "\" is not valid"}));
+    EXPECT_EQ(told, (std::vector<std::string>{"settings cannot be saved: the key name \"" + client +
+                                              "\" is not valid"}));
     EXPECT_EQ(OnDisk().FindKey(kBasePath)->Values().size(), 1u);
 }
 

@@ -6,6 +6,7 @@
 #include <fstream>
 #include <sstream>
 #include <unistd.h>
+#include <vector>
 
 using namespace keltrix;
 
@@ -71,6 +72,35 @@ TEST_F(SettingsKey, CurrentVersionKeepsEverything) {
     OpenAndMigrateSettings(store);
     EXPECT_TRUE(store.ValueExists("W"));
     EXPECT_FALSE(store.ValueExists("LongestUptime"));
+}
+
+TEST_F(SettingsKey, AVersionOfAnotherTypeIsToldAndTheKeyLeftAsItIs) {
+    Prepare("\"Version\"=\"1002\"\n\"Alpha\"=dword:00000010\n\"LongestUptime\"=dword:00000005\n");
+    std::stringstream before;
+    before << std::ifstream(path).rdbuf();
+    TRegistryStore store(path);
+    std::vector<std::string> told;
+    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
+    OpenAndMigrateSettings(store);
+    EXPECT_EQ(store.ReadInteger("Alpha"), 16) << "not wiped as an old layout";
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0], "Settings value \"Version\" is a string, not an integer: the built-in "
+                       "value is used");
+    std::stringstream after;
+    after << std::ifstream(path).rdbuf();
+    EXPECT_EQ(after.str(), before.str());
+}
+
+TEST_F(SettingsKey, ValuesOfTheWrongTypeCountAsMissing) {
+    Prepare("\"Version\"=dword:000003ea\n\"Interval\"=\"100\"\n\"Exclude\"=hex:41,42\n"
+            "\"FontStyle\"=hex:01\n\"FormatString\"=dword:00000001\n");
+    TRegistryStore store(path);
+    OpenAndMigrateSettings(store);
+    EXPECT_FALSE(store.ValueExists("interval"));
+    EXPECT_FALSE(store.ValueExists("Exclude"));
+    EXPECT_FALSE(store.ValueExists("FormatString"));
+    EXPECT_TRUE(store.ValueExists("FontStyle"));
+    EXPECT_TRUE(store.ValueExists("Version"));
 }
 
 TEST(SettingsKeyNames, ClientKeysKeepPortsApartAndFoldHost) {
