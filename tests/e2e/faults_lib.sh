@@ -46,9 +46,15 @@ prepare_partial() {
     printf 'REGEDIT4\n\n[%s]\n"Version"=dword:000003ea\n"FontName"="MS Sans Serif"\n\n' "$KEY" >"$SETTINGS"
     cp "$SETTINGS" "$ORIG"
 }
-# The file $1 is byte for byte $ORIG, or absent like it.
+# The file $1 is byte for byte $ORIG, or absent like it (or an empty folder in its place).
 same_settings() {
-    if [ -e "$ORIG" ]; then cmp -s "$1" "$ORIG"; else [ ! -e "$1" ]; fi
+    if [ -e "$ORIG" ]; then
+        cmp -s "$1" "$ORIG"
+    elif [ -d "$1" ]; then
+        [ -z "$(ls -A "$1")" ]
+    else
+        [ ! -e "$1" ]
+    fi
 }
 # Waits (seconds, default 15) until file $1 holds text $2.
 wait_for_text() {

@@ -51,13 +51,13 @@ for fault in "${TYPE_FAULTS[@]}"; do
 done
 pass "values of the wrong type leave the built-in value, are told once, and change nothing"
 
-prepare_full '"FormatString"="File: <NAME=FileData FORMAT=\\"f.txt,2,x\\">"'
+prepare_full '"FormatString"="File: <NAME=FileData FORMAT=\"f.txt,2,x\">\r\nProcesses <NAME=Processes>"'
 run_window "" "EXCEPTION (EConvertError) --- 'x' is not a valid integer value"
-last=$(grep -F 'EXCEPTION (' "$LOG" | tail -n 1)
+last=$(grep -F 'EXCEPTION (' "$LOG" | tail -n 1 | tr -d '\r')
 [[ $last == *"EXCEPTION (EConvertError) --- 'x' is not a valid integer value" ]] ||
     fail "the start-up error is not in the advanced log at once: $last"
 end_window "ShowBalloonTips ( Oops ... !!! -;- Keltrix Has Just reported an error"
-[ "$(grep -c 'EXCEPTION (EConvertError)' "$LOG")" = 1 ] || fail "the refreshes reported it again"
+[ "$(grep -c 'ShowBalloonTips ( Oops' "$LOG")" = 1 ] || fail "the refreshes reported it again"
 pass "a FileData conversion error at start-up reaches the error handler once; the window goes on"
 
 prepare_full
