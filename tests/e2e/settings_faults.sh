@@ -7,6 +7,7 @@ source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/faults_lib.sh"
 
 LOG=$XDG_DATA_HOME/keltrix/SmartLog.log
+RUN_AS=
 
 # Starts the window (in a private mount namespace prepared by $1 when given), waits for text $2
 # on stderr and for the program to stay up past a few samples, then compares the settings file
@@ -20,7 +21,8 @@ run_window() {
         (cd "$HOME" && exec unshare -m sh -c "$setup"' && exec "$0" "$@"' "$KELTRIX" \
             -advdebug -noballoon "$@") >>"$TESTROOT/keltrix.log" 2>&1 &
     else
-        (cd "$HOME" && exec "$KELTRIX" -advdebug -noballoon "$@") >>"$TESTROOT/keltrix.log" 2>&1 &
+        # shellcheck disable=SC2086
+        (cd "$HOME" && exec $RUN_AS "$KELTRIX" -advdebug -noballoon "$@") >>"$TESTROOT/keltrix.log" 2>&1 &
     fi
     pid=$!
     PIDS+=("$pid")
@@ -112,3 +114,21 @@ run_window "" '-RESET: the settings cannot be reset: ' -RESET
 end_window 'ShowBalloonTips ( Settings file -;- -RESET: the settings cannot be reset: '
 same_settings "$SETTINGS" || fail "-RESET changed the file it cannot parse"
 pass "-RESET of a settings file that cannot be parsed says so in the window too"
+
+# No permission to read the settings file: only an unprivileged user meets that.
+id nobody >/dev/null 2>&1 || fail "no user nobody"
+prepare_full
+chmod 755 "$TESTROOT"
+chown -R nobody:nogroup "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$HOME" "$TMPDIR"
+chmod 000 "$SETTINGS"
+if [ -n "${XAUTHORITY:-}" ]; then
+    cp "$XAUTHORITY" "$TESTROOT/xauth"
+    chown nobody "$TESTROOT/xauth"
+    export XAUTHORITY=$TESTROOT/xauth
+fi
+RUN_AS="setpriv --reuid=nobody --regid=nogroup --clear-groups"
+run_window "" 'Permission denied'
+end_window 'saves nothing until the file is repaired'
+chmod 600 "$SETTINGS"
+same_settings "$SETTINGS" || fail "the unreadable file changed"
+pass "a settings file without read permission: told, defaults, nothing saved"
