@@ -17,6 +17,9 @@
 #include <QMetaObject>
 
 #include <iostream>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace keltrix {
 namespace {
@@ -50,10 +53,16 @@ int RunWindowLoop(char* argv0, const std::vector<std::string>& args) {
 
     auto store = std::make_unique<TRegistryStore>(platform::SettingsFile());
     if (!store->LoadError().empty()) std::cerr << argv0 << ": " << store->LoadError() << "\n";
+    // Errors of events handled while the window is being made (a modal prompt of the start-up
+    // runs the event loop) wait for it.
+    std::vector<std::pair<std::string, std::string>> early;
+    app.SetErrorHandler(
+        [&early](const std::string& cls, const std::string& msg) { early.emplace_back(cls, msg); });
     TVistrandDisplay display(args, std::move(store));
     app.SetErrorHandler([&display](const std::string& cls, const std::string& msg) {
         display.ApplicationEvents1Exception(cls, msg);
     });
+    for (const auto& [cls, msg] : early) display.ApplicationEvents1Exception(cls, msg);
     // Created third, after the main window and the web module; saved once more when released.
     const std::unique_ptr<TdmXML> dmXML = CreateSettingsDataModule(app);
     display.show();
