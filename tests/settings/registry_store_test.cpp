@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -376,17 +378,35 @@ TEST_F(RegistryStore, ASettingsFileKeptAsALinkStaysALink) {
 }
 
 TEST_F(RegistryStore, AFolderWithoutWriteRightsTellsTheReason) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions; see the lock test";
     std::filesystem::create_directories(Dir.File("keltrix"));
-    TRegistryStore store(File);
-    std::vector<std::string> told;
-    store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
-    ASSERT_TRUE(store.OpenKey(kBaseKey, true));
-    ::chmod(Dir.File("keltrix").c_str(), 0500);
-    store.WriteInteger("Alpha", 1);
-    EXPECT_EQ(store.ReadInteger("Alpha"), 1);
-    ASSERT_EQ(told.size(), 1u);
-    EXPECT_NE(told[0].find("Permission denied"), std::string::npos) << told[0];
+    // Root ignores folder permissions: then the case runs as nobody, in a child.
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() == 0) {
+        ASSERT_NE(nobody, nullptr);
+        ASSERT_EQ(::chown(Dir.Path().c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+        ASSERT_EQ(::chown(Dir.File("keltrix").c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            if (::geteuid() == 0 &&
+                (::setgid(nobody->pw_gid) != 0 || ::setuid(nobody->pw_uid) != 0))
+                _exit(2);
+            TRegistryStore store(File);
+            std::vector<std::string> told;
+            store.SetProblemSink([&](const std::string& m) { told.push_back(m); });
+            if (!store.OpenKey(kBaseKey, true) || !told.empty()) _exit(3);
+            ::chmod(Dir.File("keltrix").c_str(), 0500);
+            store.WriteInteger("Alpha", 1);
+            store.WriteInteger("Beta", 1);
+            if (store.ReadInteger("Alpha") != 1) _exit(4);
+            if (told.size() != 1 || told[0].find("Permission denied") == std::string::npos) {
+                std::fprintf(stderr, "told: %s\n", told.empty() ? "nothing" : told[0].c_str());
+                _exit(5);
+            }
+            _exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
     ::chmod(Dir.File("keltrix").c_str(), 0700);
 }
 
