@@ -49,6 +49,15 @@ rc=0
 same_settings "$SETTINGS" || fail "the settings file changed (client)"
 pass "a console client whose host cannot name a key says its settings are not saved and runs"
 
+# The headless server too: it serves on, without the stored interval.
+prepare_full '"Interval"="100"'
+rc=0
+(cd "$HOME" && timeout -s TERM 3 "$KELTRIX" --headless) >"$OUT" 2>"$ERR" || rc=$?
+[ "$rc" = 124 ] || { cat "$ERR"; fail "the headless server ended by itself with status $rc"; }
+[ "$(grep -cF 'Settings value "Interval" is a string, not an integer' "$ERR")" = 1 ] ||
+    { cat "$ERR"; fail "the headless server did not say it once"; }
+pass "the headless server says a value of the wrong type once and runs on"
+
 # Start-up writes the default format string: the write fails.
 prepare_partial
 CFG=$(dirname "$SETTINGS")
