@@ -165,6 +165,7 @@ bool TRegistryStore::Save(const TChange& change) {
         // A file that cannot be read was reported as such already.
         if (!SaveFailureTold_ && LoadError_.empty()) {
             SaveFailureTold_ = true;
+            // Told again when it comes back after a save that worked.
             Told_.erase("settings cannot be saved: " + std::string(e.what()));
             Tell("settings cannot be saved: " + std::string(e.what()));
         }
