@@ -32,6 +32,11 @@ void DropSplitCharacter(std::string& line) {
     }
 }
 
+std::size_t PieceFor(const platform::TPositionedFile& file, std::size_t largest) {
+    if (file.Size() == 0) return largest;
+    return static_cast<std::size_t>(std::min<std::uint64_t>(largest, file.Size() + 1));
+}
+
 // Splits the text as it streams in; a line keeps its first MaxFileLineBytes bytes.
 class TLineSplitter {
 public:
@@ -83,9 +88,11 @@ private:
 // Feeds the text (up to the first zero byte) until the splitter's caller has enough.
 template <class OnLine>
 bool ReadForward(platform::TPositionedFile& file, TLineSplitter& splitter, OnLine&& onLine) {
-    const auto buffer = std::make_unique_for_overwrite<char[]>(ChunkBytes);
+    // A small file needs no more room than itself (and one byte to see its end).
+    const std::size_t room = PieceFor(file, ChunkBytes);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(room);
     for (std::uint64_t offset = 0;;) {
-        const long got = file.ReadAt(offset, buffer.get(), ChunkBytes);
+        const long got = file.ReadAt(offset, buffer.get(), room);
         if (got < 0) return false;
         if (got == 0) return true;
         std::string_view bytes(buffer.get(), static_cast<std::size_t>(got));
@@ -128,9 +135,10 @@ std::optional<std::string> ForwardLineFromEnd(platform::TPositionedFile& file, s
 
 // Where the text ends: at the first zero byte, else at the end of the file.
 std::optional<std::uint64_t> TextEnd(platform::TPositionedFile& file) {
-    const auto buffer = std::make_unique_for_overwrite<char[]>(ScanBytes);
+    const std::size_t room = PieceFor(file, ScanBytes);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(room);
     for (std::uint64_t offset = 0;;) {
-        const long got = file.ReadAt(offset, buffer.get(), ScanBytes);
+        const long got = file.ReadAt(offset, buffer.get(), room);
         if (got < 0) return std::nullopt;
         if (got == 0) return offset;
         if (const void* zero = std::memchr(buffer.get(), 0, static_cast<std::size_t>(got)))
