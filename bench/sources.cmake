@@ -8,6 +8,7 @@ set(KELTRIX_BENCHMARKS
     ${CMAKE_CURRENT_LIST_DIR}/bench_link.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_xml_settings.cpp
     ${CMAKE_CURRENT_LIST_DIR}/bench_smartlog.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/bench_file_data.cpp
 )
 # Benchmarks of the window's own libraries.
 set(KELTRIX_UPDATE_BENCHMARKS

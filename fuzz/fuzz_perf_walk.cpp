@@ -23,6 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         for (auto i = block.FirstInstance(*o); i; i = block.NextInstance(*o, *i)) {
             if (block.InstanceName(*i, name) && name.size() * 2 > size) std::abort();
             if (first) (void)block.InstanceValue64(*i, *first);
+            if (first) (void)block.InstanceValue32(*i, *first);
             if (++steps > size / sizeof(PERF_INSTANCE_DEFINITION)) std::abort();
         }
         (void)block.FindCounter(*o, 6);

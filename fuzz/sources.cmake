@@ -21,6 +21,7 @@ set(KELTRIX_FUZZERS
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_xml.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_config_set.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzz_update_file.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/fuzz_file_line.cpp
 )
 # Targets of the web service (they link cpp-httplib and pugixml).
 set(KELTRIX_NET_FUZZERS

@@ -1,5 +1,6 @@
 #include "app/console_client.h"
 
+#include "app/console_json.h"
 #include "app/console_mode.h"
 #include "app/console_output.h"
 #include "app/monitor_core.h"
@@ -43,12 +44,24 @@ int RunConsoleClient(TMonitorCore& core, const TConsoleOptions& options) {
     const bool ansi = isatty(STDOUT_FILENO) != 0;
     std::size_t previous = 0;
     long records = 0;
+    const int signals = platform::WatchExitSignals();
     core.RawData->OnData = [&](TRawDataShell&) {
         requestsSinceRecord = 0;
-        const std::vector<std::string> lines = core.RenderLines(ConsoleException);
-        std::cout << ConsoleFrame(lines, ansi, previous) << std::flush;
+        if (platform::ExitSignalPending(signals)) return;
+        std::vector<std::string> lines = core.RenderLines(ConsoleException);
+        if (options.Json) {
+            for (std::string& line : lines) line = ConsoleLine(line, false);
+            std::cout << JsonFrame(lines) << std::flush;
+        } else {
+            std::cout << ConsoleFrame(lines, ansi, previous) << std::flush;
+        }
         previous = lines.size();
-        if (options.Refreshes && ++records >= *options.Refreshes) loop.Quit();
+        ++records;
+        if (options.Refreshes && records >= *options.Refreshes) {
+            loop.Quit();
+        } else if (interval <= 0 && records == 1 && !SayPaused(interval, options.Refreshes)) {
+            loop.Quit(); // with updating paused no further record is asked for
+        }
     };
 
     const auto tick = [&] {
@@ -67,7 +80,6 @@ int RunConsoleClient(TMonitorCore& core, const TConsoleOptions& options) {
     // An interval of 0 pauses updating: the first record stays until interrupted.
     if (interval > 0) loop.StartTimer(interval, tick);
 
-    const int signals = platform::WatchExitSignals();
     if (signals >= 0)
         loop.WatchFd(signals, platform::IoRead, [&](unsigned) {
             platform::TakeExitSignal(signals);

@@ -12,6 +12,7 @@
 #include "settings/registry_store.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
@@ -49,7 +50,10 @@ bool WaitForExitSignal(int fd, int ms) {
         return false;
     }
     pollfd p{fd, POLLIN, 0};
-    const int n = poll(&p, 1, ms);
+    // The signal itself interrupts the wait: look at the descriptor again rather than take
+    // the interruption for the end of the interval (which printed one more frame).
+    int n = poll(&p, 1, ms);
+    while (n < 0 && errno == EINTR) n = poll(&p, 1, 0);
     if (n > 0) {
         platform::TakeExitSignal(fd);
         return true;
@@ -58,6 +62,16 @@ bool WaitForExitSignal(int fd, int ms) {
 }
 
 } // namespace
+
+bool SayPaused(int interval, std::optional<long> refreshes) {
+    std::cerr << "keltrix: sampling is paused (Interval is " << interval << ")";
+    if (refreshes) {
+        std::cerr << ": one frame shown instead of " << *refreshes << "\n";
+        return false;
+    }
+    std::cerr << ": the frame stays until interrupted\n";
+    return true;
+}
 
 bool TakeConsoleOptions(std::vector<std::string>& args, TConsoleOptions& options,
                         std::string& error) {
@@ -147,9 +161,10 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     long refreshes = 0;
     bool failed = false;
     bool primed = false; // the first sample is only the base of the first shown one
+    const int signals = platform::WatchExitSignals();
     cycle.OnRefresh = [&] {
         std::vector<std::string> lines = core.RenderLines(ConsoleException);
-        if (!primed) return;
+        if (!primed || platform::ExitSignalPending(signals)) return;
         if (options.Json) {
             for (std::string& line : lines) line = ConsoleLine(line, false);
             std::cout << JsonFrame(lines) << std::flush;
@@ -167,7 +182,6 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     };
 
     TConsoleSensorLink sensors(cycle);
-    const int signals = platform::WatchExitSignals();
     cycle.GetInfo(true);
     primed = true;
     if (failed || WaitForExitSignal(signals, span)) return failed ? 1 : 0;
@@ -175,7 +189,9 @@ int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& 
     cycle.GetInfo(true); // addresses and drive space are fresh in the first frame
     span = interval;
     while (!failed && !(options.Refreshes && refreshes >= *options.Refreshes)) {
-        // An interval of 0 pauses updating: the first frame stays until interrupted.
+        // An interval of 0 pauses updating: the first frame stays until interrupted, and a
+        // count of refreshes that can never come ends here.
+        if (interval <= 0 && !SayPaused(interval, options.Refreshes)) break;
         if (WaitForExitSignal(signals, interval > 0 ? interval : -1)) break;
         sensors.RunPosted();
         cycle.GetInfo(false);

@@ -27,6 +27,10 @@ bool TakeConsoleOptions(std::vector<std::string>& args, TConsoleOptions& options
 // it tells what happens now, not averages since the machine started.
 int RunConsoleMode(const std::vector<std::string>& args, const TConsoleOptions& options);
 
+// An Interval of 0 or below: says on stderr that sampling is paused. False when a count of
+// refreshes was asked for, which can then never come: the run ends after its one frame.
+bool SayPaused(int interval, std::optional<long> refreshes);
+
 // True when no display can be opened (no DISPLAY or WAYLAND_DISPLAY, no platform chosen).
 bool NoDisplayAvailable();
 

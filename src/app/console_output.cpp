@@ -19,6 +19,24 @@ std::string Sgr(const TMarkupRun& run) {
     return "\x1b[" + codes + "m";
 }
 
+// Control characters would move the cursor, clear the screen or split a line: shown as "?",
+// as ps shows them. C1 controls (U+0080 to U+009F) count too: some terminals obey them.
+void AppendPrintable(std::string& out, std::string_view text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
+            out += '?';
+        } else if (byte == 0xC2 && i + 1 < text.size() &&
+                   static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+                   static_cast<unsigned char>(text[i + 1]) <= 0x9F) {
+            out += '?';
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+}
+
 } // namespace
 
 std::string ConsoleLine(std::string_view renderedLine, bool ansi) {
@@ -31,7 +49,7 @@ std::string ConsoleLine(std::string_view renderedLine, bool ansi) {
             if (sgr != "\x1b[0m" || styled) out += sgr;
             styled = sgr != "\x1b[0m";
         }
-        out += run.Text;
+        AppendPrintable(out, run.Text);
     }
     if (styled) out += "\x1b[0m";
     return out;

@@ -68,20 +68,13 @@ char16_t AsciiUpper16(char16_t c) {
     return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
 }
 
-std::u16string AsciiUpper16(std::u16string_view text) {
-    std::u16string upper(text);
+void AsciiUpper16(std::u16string_view text, std::u16string& upper) {
+    upper.assign(text);
     for (char16_t& c : upper) c = AsciiUpper16(c);
-    return upper;
 }
 
-// History keys compare without regard to letter case.
-bool SameNameIgnoringCase(std::u16string_view upper, std::u16string_view name) {
-    if (upper.size() != name.size()) return false;
-    for (std::size_t i = 0; i < name.size(); ++i) {
-        if (upper[i] != AsciiUpper16(name[i])) return false;
-    }
-    return true;
-}
+// A share of the whole machine: 100 is every processor busy for the whole span.
+constexpr float FullShare = 100.0f;
 
 std::int16_t Count16(std::uint32_t value) {
     return static_cast<std::int16_t>(std::min<std::uint32_t>(value, 32767));
@@ -109,9 +102,7 @@ std::int32_t TPerfDataReader::SizeHint(std::string_view valueName) const {
 }
 
 std::size_t TPerfDataReader::ProcessHistoryCount() const {
-    std::size_t count = 0;
-    for (const auto& position : History_) count += position.size();
-    return count;
+    return History_.size();
 }
 
 void TPerfDataReader::SetExclude(std::string_view text) {
@@ -184,12 +175,10 @@ void TPerfDataReader::ProcessorBlock(TRawData& data) {
     }
 }
 
-TPerfDataReader::THistoryEntry* TPerfDataReader::FindHistory(std::size_t position) {
-    if (position >= History_.size()) return nullptr;
-    for (THistoryEntry& entry : History_[position]) {
-        if (SameNameIgnoringCase(entry.UpperName, Name16_)) return &entry;
-    }
-    return nullptr;
+const TPerfDataReader::THistoryEntry* TPerfDataReader::FindHistory(std::uint32_t id) const {
+    const auto it = std::lower_bound(History_.begin(), History_.end(), Probe_);
+    if (it == History_.end() || it->Id != id || it->UpperName != Probe_.UpperName) return nullptr;
+    return &*it;
 }
 
 void TPerfDataReader::ProcessBlock(TRawData& data) {
@@ -203,29 +192,40 @@ void TPerfDataReader::ProcessBlock(TRawData& data) {
         if (Problem_.empty()) Problem_ = "process snapshot is malformed";
         return;
     }
+    // The history may be older than the previous processor snapshot when a sample had no span.
+    std::int64_t historySpan = 0;
+    if (History_.empty() || __builtin_mul_overflow(Difference(PerfTimeNow_, HistoryTime_),
+                                                   ProcessorCount_, &historySpan))
+        historySpan = 0;
     TopKey_.clear();
     std::uint8_t topPercent = 0;
     bool subtracted = false;
+    std::size_t kept = 0; // entries of NextHistory_ in use; the rest keep their capacity
     const auto object = block.FirstObject();
     const auto counter = object ? block.FirstCounter(*object) : std::nullopt;
+    const auto idCounter =
+        counter ? block.FindCounter(*object, PerfCounterProcessId) : std::nullopt;
     for (auto instance = counter ? block.FirstInstance(*object) : std::nullopt; instance;
          instance = block.NextInstance(*object, *instance)) {
         const auto value = block.InstanceValue64(*instance, *counter);
         if (!value || !block.InstanceName(*instance, Name16_)) continue;
         const std::size_t position = instance->Index;
-        THistoryEntry* stored = FindHistory(position);
+        const auto id = idCounter ? block.InstanceValue32(*instance, *idCounter) : std::nullopt;
+        Probe_.Id = id ? *id : static_cast<std::uint32_t>(position);
+        AsciiUpper16(Name16_, Probe_.UpperName);
+        const THistoryEntry* stored = historySpan > 0 ? FindHistory(Probe_.Id) : nullptr;
+        // Without a previous value of this process the share is negative: never top.
         const std::uint64_t previous =
             stored ? static_cast<std::uint64_t>(stored->Value) : *value + 1;
-        const auto percent =
-            static_cast<float>(static_cast<double>(static_cast<std::int64_t>(*value - previous)) /
-                               static_cast<double>(span) * 100.0);
-        if (stored) {
-            stored->Value = static_cast<std::int64_t>(*value);
-        } else {
-            if (position >= History_.size()) History_.resize(position + 1);
-            History_[position].push_back(
-                {AsciiUpper16(Name16_), static_cast<std::int64_t>(*value)});
-        }
+        const double share = static_cast<double>(static_cast<std::int64_t>(*value - previous)) /
+                             static_cast<double>(stored ? historySpan : span) * 100.0;
+        // Counters and clock are read a moment apart: a busy machine can read a hair above.
+        const auto percent = std::min(static_cast<float>(share), FullShare);
+        if (kept == NextHistory_.size()) NextHistory_.emplace_back();
+        THistoryEntry& next = NextHistory_[kept++];
+        next.Id = Probe_.Id;
+        next.UpperName = Probe_.UpperName;
+        next.Value = static_cast<std::int64_t>(*value);
 
         // Most processes sat idle since the previous sample: their key is never needed.
         const bool exclude = !ExcludeUpper_.empty() && percent > 0;
@@ -252,6 +252,10 @@ void TPerfDataReader::ProcessBlock(TRawData& data) {
             subtracted = true;
         }
     }
+    NextHistory_.resize(kept);
+    std::sort(NextHistory_.begin(), NextHistory_.end());
+    History_.swap(NextHistory_);
+    HistoryTime_ = PerfTimeNow_;
     if (subtracted) data.ProcUsage[0] = std::max(data.ProcUsage[0], 0.0f);
     data.TopProcPercent = topPercent;
     data.TopProcName.Set(TopKey_);

@@ -48,15 +48,20 @@ private:
         std::uint64_t Current = 0;
         std::uint64_t Previous = 0;
     };
+    // The previous counter of one process: its id (the list position when the snapshot has
+    // no ids) and its name, so that a value is only compared with the same process.
     struct THistoryEntry {
+        std::uint32_t Id = 0;
         std::u16string UpperName; // as the snapshot spells it, a to z upper-cased
         std::int64_t Value = 0;
+        bool operator<(const THistoryEntry& other) const {
+            return Id != other.Id ? Id < other.Id : UpperName < other.UpperName;
+        }
     };
 
     // The first size bytes of a snapshot, or nothing when the source has none.
     std::span<const std::uint8_t> Query(THint hint, std::string_view valueName);
-    // The entry of the name in Name16_ at a position, or null.
-    THistoryEntry* FindHistory(std::size_t position);
+    const THistoryEntry* FindHistory(std::uint32_t id) const;
 
     platform::TPerfDataSource Source_;
     std::array<std::int32_t, HintCount> SizeHints_{};
@@ -68,15 +73,17 @@ private:
     std::array<TCpuHistory, 5> Cpus_{}; // [0] "_Total", [1..4] the first four processors
     std::int32_t ProcessorCount_ = 0;
 
-    // The previous counter of each process by its position in the list, then by name; a
-    // position keeps every name seen there until the history is emptied.
-    std::vector<std::vector<THistoryEntry>> History_;
+    // The processes of the latest process snapshot, sorted, and the processor clock it was
+    // taken at: a process is measured over its own span, also after a sample without one.
+    std::vector<THistoryEntry> History_, NextHistory_;
+    std::int64_t HistoryTime_ = 0;
     std::string ExcludeText_;
     std::vector<std::string> ExcludeList_;
     std::vector<std::string> ExcludeUpper_; // trimmed and upper-cased, for the matching
 
     // Reused from sample to sample.
     std::u16string Name16_;
+    THistoryEntry Probe_;
     std::string Name_, Key_, UpperKey_, TopKey_;
 };
 

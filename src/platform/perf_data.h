@@ -121,6 +121,8 @@ inline constexpr std::uint32_t PerfCounterProcessorTime = 6;
 inline constexpr std::uint32_t PerfCounterProcesses = 248;
 inline constexpr std::uint32_t PerfCounterThreads = 250;
 inline constexpr std::uint32_t PerfCounterSystemUpTime = 674;
+// The process object's "ID Process": 0 for Idle and _Total.
+inline constexpr std::uint32_t PerfCounterProcessId = 784;
 
 // One source per reader: it keeps its buffers from query to query.
 class TPerfDataSource {

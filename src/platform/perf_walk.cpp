@@ -174,4 +174,13 @@ std::optional<std::uint64_t> TPerfBlock::InstanceValue64(const TPerfInstance& in
     return Value64(instance.CounterBlock, counter);
 }
 
+std::optional<std::uint32_t> TPerfBlock::InstanceValue32(const TPerfInstance& instance,
+                                                         const TPerfCounter& counter) const {
+    const std::size_t offset = counter.Definition.CounterOffset;
+    if (offset > instance.CounterBlockLength ||
+        instance.CounterBlockLength - offset < sizeof(std::uint32_t))
+        return std::nullopt;
+    return Value32(instance.CounterBlock, counter);
+}
+
 } // namespace keltrix::platform

@@ -71,6 +71,8 @@ public:
                                          const TPerfCounter& counter) const;
     std::optional<std::uint64_t> InstanceValue64(const TPerfInstance& instance,
                                                  const TPerfCounter& counter) const;
+    std::optional<std::uint32_t> InstanceValue32(const TPerfInstance& instance,
+                                                 const TPerfCounter& counter) const;
 
 private:
     bool Fits(std::size_t offset, std::size_t length) const;

@@ -3,8 +3,8 @@
 
 #include "base/errors.h"
 #include "measure/codepage.h"
-#include "platform/text_file.h"
 #include "tags/date_time_format.h"
+#include "tags/file_line.h"
 #include "tags/nonperf_format.h"
 #include "tags/number_format.h"
 
@@ -49,28 +49,6 @@ std::size_t ByteOffset(std::string_view text, std::size_t chars) {
 std::string_view Characters(std::string_view text, std::size_t first, std::size_t count) {
     text.remove_prefix(ByteOffset(text, first));
     return text.substr(0, ByteOffset(text, count));
-}
-
-// Lines end at CR LF, a lone CR or a lone LF; a break at the very end starts no line.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    return lines;
-}
-
-// 1..K take that line, 0 and anything beyond K the last, negatives count back from the last.
-std::size_t LineIndex(std::int64_t line, std::size_t count) {
-    const auto k = static_cast<std::int64_t>(count);
-    if (line >= 1 && line <= k) return static_cast<std::size_t>(line - 1);
-    if (line < 0) return static_cast<std::size_t>(std::max<std::int64_t>(0, k - 1 + line));
-    return count - 1;
 }
 
 // Words 1..k of text split at single blanks, each followed by a blank, the last blank dropped;
@@ -229,14 +207,10 @@ std::string TNonPerfFormat::FileDataFunc(const std::string& format, bool, bool,
     // Conversion errors in the definition reach the general error handler.
     const TLineSpec lineSpec = ReadLineSpec(spec);
 
-    std::string bytes;
-    if (!platform::ReadTextFile(format.substr(0, comma), bytes, nullptr)) return {};
-    bytes.resize(std::min(bytes.find('\0'), bytes.size()));
-    const std::string text = FileTextToUtf8(bytes);
-    const std::vector<std::string_view> lines = SplitLines(text);
-    if (lines.empty()) return {};
-
-    std::string value = Cut(lines[LineIndex(lineSpec.Line, lines.size())], lineSpec);
+    const auto line = ReadFileLine(format.substr(0, comma), lineSpec.Line);
+    if (!line) return {};
+    // Each line on its own: UTF-8 when it is valid, Windows-1252 otherwise.
+    std::string value = Cut(FileTextToUtf8(*line), lineSpec);
     divisor = EffectiveDivisor(divisor);
     if (divisor > 1) {
         const auto number = ParseWholeNumber(value);

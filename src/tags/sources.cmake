@@ -4,6 +4,7 @@ set(KELTRIX_TAGS_SOURCES
     src/tags/date_locale.cpp
     src/tags/date_time_format.cpp
     src/tags/duration_format.cpp
+    src/tags/file_line.cpp
     src/tags/formatter.cpp
     src/tags/formatters.cpp
     src/tags/mbm_format.cpp

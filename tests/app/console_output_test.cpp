@@ -23,3 +23,17 @@ TEST(ConsoleOutput, FramesEndWithAnEmptyLineAndRedrawInPlace) {
     const std::string again = ConsoleFrame({"a"}, true, 2);
     EXPECT_EQ(again.rfind("\x1b[3F", 0), 0u);
 }
+
+TEST(ConsoleOutput, ControlCharactersInValuesAreShownAsQuestionMarks) {
+    // A process name or a file line that would clear the screen, ring, split the line or
+    // talk to the terminal in C1 codes.
+    EXPECT_EQ(ConsoleLine("x\x1b[2Jy\a\tz", false), "x?[2Jy??z");
+    EXPECT_EQ(ConsoleLine("two\nlines\r", true), "two?lines?");
+    EXPECT_EQ(ConsoleLine("c1 \xc2\x9b"
+                          "31m del\x7f",
+                          false),
+              "c1 ?31m del?");
+    EXPECT_EQ(ConsoleLine("caf\xc3\xa9 \xc2\xa0nbsp", false), "caf\xc3\xa9 \xc2\xa0nbsp");
+    EXPECT_EQ(ConsoleFrame({"a\nb"}, false, 0), "a?b\n") << "one line stays one line";
+    EXPECT_EQ(ConsoleLine("<B>bold\x1b", true), "\x1b[0;1mbold?\x1b[0m") << "our own codes stay";
+}

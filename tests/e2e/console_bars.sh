@@ -26,7 +26,8 @@ assert len(frames) == 2, frames
 for f in frames:
     assert set(f) == {"text", "lines", "tooltip"}, f
     assert len(f["lines"]) == 2 and re.fullmatch(r"cpu \d+ *%", f["lines"][0]), f
-    assert f["lines"][1] == 'say "hi"\\\tnow', f["lines"][1]
+    # The tab is a control character: "?" there as on a terminal.
+    assert f["lines"][1] == 'say "hi"\\?now', f["lines"][1]
     assert f["text"] == " ".join(f["lines"]) and f["tooltip"] == "\n".join(f["lines"]), f
 print("ok - --json prints one object per refresh:", json.dumps(frames[0]))
 PY

@@ -10,6 +10,7 @@
 namespace keltrix {
 namespace {
 
+using test::PidStat;
 using test::ProcStat;
 using test::TSampleTree;
 
@@ -83,14 +84,90 @@ TEST_F(PerfReaderTest, TopProcessComparesWithTheStoredWholeNumberAndSkipsIdleAnd
     EXPECT_EQ(Data.TopProcPercent, 10);
     EXPECT_FLOAT_EQ(Data.ProcUsage[0], 37.5f);
 
-    // One process ended: every later one moved up and has no history under its new key.
+    // One process ended: every later one moved up, keeps its own history and shows its new
+    // position.
     Tree.Apply("procs/3");
     Tree.Remove("proc/100");
     Reader.SetExclude("explorer");
     Sample();
+    EXPECT_EQ(Data.TopProcName.Get(), "(7)editor");
+    EXPECT_EQ(Data.TopProcPercent, 10);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 30.0f);
+}
+
+// A value is compared only with the same process, whatever the list did in between.
+class ProcessHistoryTest : public PerfReaderTest {
+protected:
+    // Each of the two processors busy for half of 100 more ticks.
+    void Tick() {
+        ++Ticks_;
+        Tree.Write("proc/stat", ProcStat(2, 400 + 50 * Ticks_, 400 + 50 * Ticks_));
+    }
+    void Process(int pid, std::string_view name, unsigned long ticks) {
+        Tree.Write("proc/" + std::to_string(pid) + "/stat", PidStat(pid, name, ticks));
+    }
+    int Ticks_ = 0;
+};
+
+TEST_F(ProcessHistoryTest, SameNamedProcessesMovingInTheListKeepTheirOwnCounters) {
+    // An idle twin before a busy twin that has run for a long time; a process before both.
+    Process(400, "spacer", 0);
+    Process(401, "twin", 5);
+    Process(402, "twin", 50'000);
+    Reader.SetExclude("twin");
+    Tick();
+    Sample();
+    for (int n = 1; n <= 3; ++n) {
+        SCOPED_TRACE(n);
+        Tick();
+        Process(402, "twin", 50'000 + 40 * n); // 20 % of the machine
+        // The spacer ends: both twins move up, the busy one to where the idle one stood.
+        if (n == 2) Tree.Remove("proc/400");
+        // A newcomer takes the place again: the old figures of that place are not its own.
+        if (n == 3) Process(399, "spacer", 0);
+        Sample();
+        const int position = n == 2 ? 16 : 17;
+        EXPECT_EQ(Data.TopProcName.Get(), "(" + std::to_string(position) + ")twin");
+        EXPECT_EQ(Data.TopProcPercent, 20);
+        EXPECT_FLOAT_EQ(Data.ProcUsage[0], 30.0f) << "50 % less the busy twin";
+    }
+    EXPECT_EQ(Reader.ProcessHistoryCount(), 19u) << "the processes of the latest snapshot";
+}
+
+TEST_F(ProcessHistoryTest, AProcessIsMeasuredOverItsOwnSpan) {
+    Process(402, "worker", 0);
+    Tick();
+    Sample();
+    // A sample without the process block (TopProc off for a while): the history is older
+    // than the previous processor snapshot.
+    Tick();
+    Process(402, "worker", 40);
+    Reader.BeginSample();
+    Reader.ProcessorBlock(Data);
+    Tick();
+    Process(402, "worker", 80);
+    Sample();
+    EXPECT_EQ(Data.TopProcName.Get(), "(15)worker");
+    EXPECT_EQ(Data.TopProcPercent, 20) << "80 ticks over two spans of 200, not one";
+}
+
+TEST_F(ProcessHistoryTest, NoShareExceedsTheWholeMachine) {
+    Process(402, "runaway", 0);
+    Reader.SetExclude("runaway");
+    Tick();
+    Sample();
+    // Counters read a moment after the clock may run ahead of it; a reused id with the same
+    // name starts lower and is not measured.
+    Tick();
+    Process(402, "runaway", 250);
+    Sample();
+    EXPECT_EQ(Data.TopProcPercent, 100);
+    EXPECT_EQ(Data.ProcUsage[0], 0.0f);
+    Tick();
+    Process(402, "runaway", 3);
+    Sample();
     EXPECT_EQ(Data.TopProcName.Get(), "");
-    EXPECT_EQ(Data.TopProcPercent, 0);
-    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 37.5f);
+    EXPECT_FLOAT_EQ(Data.ProcUsage[0], 50.0f);
 }
 
 TEST_F(PerfReaderTest, ExcludedProcessesLowerTheTotal) {

@@ -185,11 +185,16 @@ TEST(PerfData, ProcessObjectListsProcessesBetweenIdleAndTotal) {
     EXPECT_EQ(block.Header().PerfTime100nSec, (21642 + 21638 + 21542 + 21738) * Tick / 4);
     const auto object = block.FindObject(PerfObjectProcess);
     ASSERT_TRUE(object);
-    EXPECT_EQ(object->Header.NumCounters, 1u);
+    EXPECT_EQ(object->Header.NumCounters, 2u);
     const auto counter = block.FirstCounter(*object);
     ASSERT_TRUE(counter);
     EXPECT_EQ(counter->Definition.CounterNameTitleIndex, PerfCounterProcessorTime);
     EXPECT_EQ(counter->Definition.CounterType, PERF_100NSEC_TIMER);
+    const auto idCounter = block.FindCounter(*object, PerfCounterProcessId);
+    ASSERT_TRUE(idCounter);
+    std::vector<std::uint32_t> ids;
+    for (auto i = block.FirstInstance(*object); i; i = block.NextInstance(*object, *i))
+        ids.push_back(block.InstanceValue32(*i, *idCounter).value_or(~0u));
 
     // 4001 is malformed and 4002 has no stat: both left out. Names may hold blanks,
     // parentheses and UTF-8.
@@ -203,6 +208,8 @@ TEST(PerfData, ProcessObjectListsProcessesBetweenIdleAndTotal) {
         EXPECT_EQ(values[i].Name, names[i]) << i;
         EXPECT_EQ(values[i].Value, std::uint64_t(ticks[i] * Tick)) << i;
     }
+    EXPECT_EQ(ids, (std::vector<std::uint32_t>{0, 1, 300, 301, 4000, 0}))
+        << "Idle and _Total have id 0";
 }
 
 TEST(PerfData, SystemObjectCountsAndBootTime) {

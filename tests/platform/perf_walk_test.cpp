@@ -39,6 +39,7 @@ std::size_t WalkAll(const TPerfBlock& block) {
                 ++steps;
                 (void)block.InstanceName(*i, name);
                 (void)block.InstanceValue64(*i, *c);
+                (void)block.InstanceValue32(*i, *c);
             }
         }
     }
@@ -151,7 +152,7 @@ TEST(PerfWalk, InstancesWithBadLengthsOrNamesAreRefused) {
 TEST(PerfWalk, EveryTruncationOfARealBlockWalksSafely) {
     const auto bytes = RealBlock("230");
     const std::size_t full = WalkAll(TPerfBlock(bytes.data(), bytes.size()));
-    EXPECT_EQ(full, 1u + 1u + 6u);
+    EXPECT_EQ(full, 1u + 2u + 2u * 6u) << "one object, two counters, six instances for each";
     for (std::size_t n = 0; n < bytes.size(); ++n) {
         // An exact-size copy, so that a read past the end is a read past the allocation.
         std::unique_ptr<std::uint8_t[]> copy(new std::uint8_t[n ? n : 1]);

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <initializer_list>
+#include <poll.h>
 #include <unistd.h>
 
 namespace keltrix::platform {
@@ -28,6 +29,12 @@ int WatchExitSignals() {
     sa.sa_flags = SA_RESTART;
     for (int sig : {SIGTERM, SIGINT, SIGHUP}) sigaction(sig, &sa, nullptr);
     return fds[0];
+}
+
+bool ExitSignalPending(int fd) {
+    if (fd < 0) return false;
+    pollfd p{fd, POLLIN, 0};
+    return ::poll(&p, 1, 0) > 0;
 }
 
 int TakeExitSignal(int fd) {

@@ -74,7 +74,8 @@ struct TCounterSpec {
 
 constexpr TCounterSpec ProcessorCounters[] = {
     {PerfCounterProcessorTime, PERF_100NSEC_TIMER_INV, 8, 8}};
-constexpr TCounterSpec ProcessCounters[] = {{PerfCounterProcessorTime, PERF_100NSEC_TIMER, 8, 8}};
+constexpr TCounterSpec ProcessCounters[] = {{PerfCounterProcessorTime, PERF_100NSEC_TIMER, 8, 8},
+                                            {PerfCounterProcessId, PERF_COUNTER_RAWCOUNT, 4, 16}};
 // Up time before the counts, as the system object lists them.
 constexpr TCounterSpec SystemCounters[] = {{PerfCounterSystemUpTime, PERF_ELAPSED_TIME, 8, 8},
                                            {PerfCounterProcesses, PERF_COUNTER_RAWCOUNT, 4, 16},
@@ -198,9 +199,11 @@ struct TPerfDataSource::TImpl {
         w.Put(at + offsetof(PERF_OBJECT_TYPE, NumInstances), instances);
     }
 
-    // An instance with one 64-bit value at offset 8 of its counter block.
+    // An instance with one 64-bit value at offset 8 of its counter block, and a process id
+    // at offset 16 when it has one.
     template <class Name>
-    static void AppendInstance(TBlockWriter& w, Name&& appendName, std::uint64_t value) {
+    static void AppendInstance(TBlockWriter& w, Name&& appendName, std::uint64_t value,
+                               std::optional<std::uint32_t> id = std::nullopt) {
         const std::size_t at = w.Append(PERF_INSTANCE_DEFINITION{});
         const std::uint32_t nameLength = appendName(w);
         PERF_INSTANCE_DEFINITION def{};
@@ -209,9 +212,11 @@ struct TPerfDataSource::TImpl {
         def.NameOffset = sizeof(PERF_INSTANCE_DEFINITION);
         def.NameLength = nameLength;
         w.Put(at, def);
-        const std::size_t block = w.Grow(16);
-        w.Put(block, PERF_COUNTER_BLOCK{16});
+        const std::uint32_t length = id ? 24 : 16;
+        const std::size_t block = w.Grow(length);
+        w.Put(block, PERF_COUNTER_BLOCK{length});
         w.Put(block + 8, value);
+        if (id) w.Put(block + 16, *id);
     }
 
     static void AppendNumberedInstance(TBlockWriter& w, int number, std::uint64_t value) {
@@ -267,7 +272,7 @@ struct TPerfDataSource::TImpl {
         for (const TCpuTimes& cpu : Cpus) idle += cpu.IdleAll();
         idle *= TickTo100ns;
         AppendInstance(
-            w, [](TBlockWriter& out) { return out.AppendName("Idle"); }, idle);
+            w, [](TBlockWriter& out) { return out.AppendName("Idle"); }, idle, 0u);
         std::uint64_t total = idle;
         std::int32_t count = 1;
         // Listing order of /proc is pid order; a copied tree lists in any order.
@@ -288,12 +293,12 @@ struct TPerfDataSource::TImpl {
             if (got <= 0 || !detail::ParsePidStat({stat, std::size_t(got)}, parsed)) continue;
             const std::uint64_t time = (parsed.UTime + parsed.STime) * TickTo100ns;
             AppendInstance(
-                w, [&](TBlockWriter& out) { return out.AppendName(parsed.Comm); }, time);
+                w, [&](TBlockWriter& out) { return out.AppendName(parsed.Comm); }, time, pid);
             total += time;
             ++count;
         }
         AppendInstance(
-            w, [](TBlockWriter& out) { return out.AppendName("_Total"); }, total);
+            w, [](TBlockWriter& out) { return out.AppendName("_Total"); }, total, 0u);
         ++count;
         EndObject(w, at, count);
         return true;

@@ -66,4 +66,46 @@ bool ReadTextFile(const std::string& path, std::string& out, std::string* error)
     return true;
 }
 
+TPositionedFile::~TPositionedFile() {
+    if (Fd_ >= 0) ::close(Fd_);
+}
+
+bool TPositionedFile::Open(const std::string& path, std::string* error) {
+    auto fail = [&](const std::string& why) {
+        if (error) *error = "cannot read " + path + ": " + why;
+        return false;
+    };
+    if (Fd_ >= 0) ::close(Fd_);
+    Fd_ = -1;
+    Size_ = 0;
+    if (path.empty()) return fail("no file name");
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) return fail(SystemMessage(errno));
+    struct stat info {};
+    const bool statted = ::fstat(fd, &info) == 0;
+    if (!statted || !S_ISREG(info.st_mode)) {
+        const std::string why = statted ? "not a regular file" : SystemMessage(errno);
+        ::close(fd);
+        return fail(why);
+    }
+    Fd_ = fd;
+    Size_ = info.st_size > 0 ? static_cast<std::uint64_t>(info.st_size) : 0;
+    return true;
+}
+
+long TPositionedFile::ReadAt(std::uint64_t offset, char* buffer, std::size_t size) {
+    std::size_t used = 0;
+    while (used < size) {
+        const ssize_t got =
+            ::pread(Fd_, buffer + used, size - used, static_cast<off_t>(offset + used));
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            return used > 0 ? static_cast<long>(used) : -1;
+        }
+        if (got == 0) break;
+        used += static_cast<std::size_t>(got);
+    }
+    return static_cast<long>(used);
+}
+
 } // namespace keltrix::platform
