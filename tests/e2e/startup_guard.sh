@@ -49,7 +49,7 @@ second=$LAST_PID
 kill -0 "$first" || fail "the first instance died"
 answer_box Return
 stop_all "$first" "$second"
-grep -q "^Single instance: Keltrix cannot keep its single-instance lock: XDG_RUNTIME_DIR is $theirs" \
+grep -q " Single instance: Keltrix cannot keep its single-instance lock: XDG_RUNTIME_DIR is $theirs" \
     "$SMARTLOG" || fail "the advanced log lacks the reason"
 pass "another user's runtime folder: said on stderr and in a box, untouched, each start runs"
 
