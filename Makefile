@@ -43,7 +43,7 @@ test: test-build
 	@$(MAKE) --no-print-directory fuzz
 
 unit: test-build
-	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -LE e2e
+	@cd $(BUILD) && ctest --output-on-failure -j$(JOBS) -LE e2e --repeat until-pass:2
 
 e2e: test-build
 	@cd $(BUILD) && ctest --output-on-failure -L e2e
@@ -53,7 +53,7 @@ asan: deps-test
 	    -DKELTRIX_SANITIZE=ON -DKELTRIX_BENCH=OFF $(LAUNCHER) >/dev/null
 	@cmake --build build-asan -j$(JOBS)
 	@cd build-asan && ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
-	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS) -LE e2e
+	    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ctest --output-on-failure -j$(JOBS) -LE e2e --repeat until-pass:2
 
 fuzz: deps-test
 	@CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -25,7 +25,7 @@ frames = [json.loads(line) for line in open(sys.argv[1])]
 assert len(frames) == 2, frames
 for f in frames:
     assert set(f) == {"text", "lines", "tooltip"}, f
-    assert len(f["lines"]) == 2 and re.fullmatch(r"cpu +\d+%", f["lines"][0]), f
+    assert len(f["lines"]) == 2 and re.fullmatch(r"cpu \d+ *%", f["lines"][0]), f
     assert f["lines"][1] == 'say "hi"\\\tnow', f["lines"][1]
     assert f["text"] == " ".join(f["lines"]) and f["tooltip"] == "\n".join(f["lines"]), f
 print("ok - --json prints one object per refresh:", json.dumps(frames[0]))
@@ -67,7 +67,7 @@ grep -q 'tail = true' "$README" && grep -q 'interval=persist' "$README" && grep 
 for bar in polybar i3blocks; do
     run_for 1.3 "${!bar}" >"$TESTROOT/$bar.txt"
     lines=$(wc -l <"$TESTROOT/$bar.txt")
-    [ "$lines" -ge 2 ] && ! grep -q '^$' "$TESTROOT/$bar.txt" && grep -Eq '^CPU +[0-9]+%  ' "$TESTROOT/$bar.txt" ||
+    [ "$lines" -ge 2 ] && ! grep -q '^$' "$TESTROOT/$bar.txt" && grep -Eq '^CPU [0-9]+ *%  ' "$TESTROOT/$bar.txt" ||
         { cat -A "$TESTROOT/$bar.txt"; fail "the $bar snippet does not give one line per refresh"; }
     pass "$bar: one line per refresh ($(head -n 1 "$TESTROOT/$bar.txt"))"
 done
@@ -77,7 +77,7 @@ import json, re, sys
 frames = [json.loads(line) for line in open(sys.argv[1])]
 assert len(frames) >= 2, frames
 for f in frames:
-    assert re.fullmatch(r"CPU +\d+%", f["lines"][0]) and re.fullmatch(r"RAM \d+ MB", f["lines"][1]), f
+    assert re.fullmatch(r"CPU \d+ *%", f["lines"][0]) and re.fullmatch(r"RAM \d+ MB", f["lines"][1]), f
     assert f["tooltip"] == "\n".join(f["lines"]) and f["text"] == " ".join(f["lines"]), f
 print("ok - waybar: one object per refresh:", f["text"])
 PY

@@ -110,8 +110,9 @@ point_at() {
     : "$SCREEN" "$WINDOW"
     [ "$X $Y" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
 }
-# Opens the menu with a right click on the window (no tray host) and the Layout submenu.
-open_layout_menu() {
+# Opens the menu with a right click on the window (no tray host) and its submenu $2, whose
+# item $3 names the path into it.
+open_window_submenu() {
     local pid=$1 x y w
     read -r x y w _ < <(geometry "$WIN")
     wait_popups "$pid" 0 || fail "a pop-up is still open"
@@ -119,14 +120,15 @@ open_layout_menu() {
     xdotool click 3
     wait_popups "$pid" 1 || fail "a right click on the window opens no menu"
     local keys
-    keys=$(menu_keys Layout "&Font")
+    keys=$(menu_keys "$2" "$3")
     # shellcheck disable=SC2086
     xdotool key ${keys%% Right*}
     sleep 0.2
     xdotool key Right
-    wait_popups "$pid" 2 || fail "the Layout submenu did not open"
+    wait_popups "$pid" 2 || fail "the $2 submenu did not open"
     sleep 0.2
 }
+open_layout_menu() { open_window_submenu "$1" Layout "&Font"; }
 # Chooses the Layout item with mnemonic key $2.
 layout_command() {
     open_layout_menu "$1"

@@ -35,9 +35,17 @@ wait_for_file() {
     return 1
 }
 
+# A zombie counts as gone: an orphan's reaper (PID 1 of a container) may never collect it.
+gone() {
+    local stat
+    stat=$(cat "/proc/$1/stat" 2>/dev/null) || return 0
+    stat=${stat##*) }
+    [ "${stat:0:1}" = Z ] || [ "${stat:0:1}" = X ]
+}
+
 wait_for_exit() {
     local pid=$1 t=${2:-10}
-    for _ in $(seq $((t * 10))); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+    for _ in $(seq $((t * 10))); do gone "$pid" && return 0; sleep 0.1; done
     return 1
 }
 

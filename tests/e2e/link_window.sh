@@ -13,20 +13,7 @@ home_settings server '"FormatString"="<NAME=CompName>"'
 in_home server start_monitor -advdebug -noballoon
 server=$LAST_PID
 networking_command() { # opens Networking on the window's menu and presses $1
-    local x y w
-    read -r x y w _ < <(geometry "$WIN")
-    wait_popups "$server" 0 || fail "a pop-up is still open"
-    point_at $((x + w - 3)) $((y + 1))
-    xdotool click 3
-    wait_popups "$server" 1 || fail "no menu"
-    local keys
-    keys=$(menu_keys Networking "Act as &Server")
-    # shellcheck disable=SC2086
-    xdotool key ${keys%% Right*}
-    sleep 0.2
-    xdotool key Right
-    wait_popups "$server" 2 || fail "the Networking submenu did not open"
-    sleep 0.2
+    open_window_submenu "$server" Networking "Act as &Server"
     xdotool key "$1"
 }
 answer_yes() { # the confirmation, titled with the application's title

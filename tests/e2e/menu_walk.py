@@ -100,23 +100,24 @@ def close_menus():
 
 # Opens the menus along path (item indices from 0) and leaves the last item highlighted;
 # returns the stack of menu windows.
-def open_path(path, retry=True):
+def open_path(path, tries=3):
     close_menus()
     icon = tray_icon()
     if not icon:
         subprocess.run([PROGRAM], check=False, timeout=20)
-        icon = wait(tray_icon, 5)
+        icon = wait(tray_icon, 10)
         if not icon:
             raise SystemExit("the tray icon did not come back")
     win = d.create_resource_object("window", icon)
     pos = win.translate_coords(d.screen().root, 0, 0)
     subprocess.run(["xdotool", "mousemove", "--sync", str(-pos.x + 8), str(-pos.y + 8),
                     "click", "3"], check=False)
-    stack = wait(menus)
-    if not stack and retry:
+    # A loaded machine can take seconds to map the menu.
+    stack = wait(menus, 5)
+    if not stack and tries > 1:
         # A dialog that took its time to appear holds the program: answer it and try again.
         answer_dialogs()
-        return open_path(path, False)
+        return open_path(path, tries - 1)
     if not stack:
         raise SystemExit("the menu did not open")
     subprocess.run(["xdotool", "mousemove", "5", "1000"], check=False)

@@ -12,16 +12,22 @@ using namespace keltrix::platform;
 TEST(PollLoop, TimersTickAtTheirIntervalAndStopFromInside) {
     TPollLoop loop;
     int fast = 0, slow = 0;
+    std::chrono::steady_clock::duration firstSlow{};
+    const auto start = std::chrono::steady_clock::now();
     TEventLoop::TTimerId fastId = 0;
     fastId = loop.StartTimer(10, [&] {
         if (++fast == 5) loop.StopTimer(fastId);
     });
-    loop.StartTimer(60, [&] { ++slow; });
-    const auto start = std::chrono::steady_clock::now();
-    loop.RunUntil([&] { return slow == 1; }, 2000);
-    EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(59));
+    loop.StartTimer(60, [&] {
+        if (++slow == 1) firstSlow = std::chrono::steady_clock::now() - start;
+    });
+    // A loaded machine delays ticks, so only their order and the stop are certain.
+    loop.RunUntil([&] { return fast == 5 && slow >= 1; }, 10000);
+    const int seen = slow;
+    loop.RunUntil([&] { return slow >= seen + 2; }, 10000);
+    EXPECT_GE(firstSlow, std::chrono::milliseconds(59));
     EXPECT_EQ(fast, 5);
-    EXPECT_EQ(slow, 1);
+    EXPECT_GE(slow, seen + 2);
 }
 
 TEST(PollLoop, AHandlerMayUnwatchItselfAndAnotherFdOfTheSameRound) {

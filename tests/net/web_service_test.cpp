@@ -110,6 +110,7 @@ TEST_F(WebService, AnswersNeverSeeHalfWrittenSamples) {
     int checked = 0;
     for (int i = 0; i < 200; ++i) {
         httplib::Client c("127.0.0.1", Service.BoundPort());
+        c.set_read_timeout(60); // the writer holds the lock most of the time
         const auto used =
             c.Post("/soap/IKeltrixWS", SoapCall("GetRAM", "<SubItem>siUsed</SubItem>"), "text/xml");
         const auto metrics = c.Get("/metrics");
