@@ -100,14 +100,14 @@ in_private_tmp() {
         timeout 20 "$KELTRIX" >>"$log" 2>&1 || fail "$mode: the second start did not end cleanly"
         kill -0 "$pid" || fail "$mode: the first instance died"
         kill -TERM "$pid"
-        for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        kill -0 "$pid" 2>/dev/null && fail "$mode: SIGTERM did not end it"
+        for _ in $(seq 200); do gone "$pid" && break; sleep 0.1; done
+        gone "$pid" || fail "$mode: SIGTERM did not end it"
         n=$((n + 1))
     done
     ! grep -q 'single-instance lock' "$log" || fail "a private folder was found, yet a problem was told"
     echo "$n"
 }
-export -f in_private_tmp windows_named
+export -f in_private_tmp windows_named gone
 export KELTRIX TESTROOT OTHER
 runs=$(unshare -m --propagation private bash -c in_private_tmp) || fail "in the private /tmp"
 [ "$runs" = 2 ] || fail "the private /tmp cases did not finish ($runs)"
