@@ -16,8 +16,9 @@ from Xlib import X, display
 PID, MAIN, PROGRAM = int(sys.argv[1]), int(sys.argv[2], 0), sys.argv[3]
 d = display.Display()
 START = time.time()
-# How a dialog is answered, by its title: the keys, then Return.
-ANSWERS = {"Font": ["alt+a"], "Set HotKey": ["ctrl+shift+j"]}
+# How a dialog is answered, by its title: the keys, then Return. The format editor's text
+# takes Return as a line break: its OK is pressed by its access key.
+ANSWERS = {"Font": ["alt+a"], "Set HotKey": ["ctrl+shift+j"], "Options": ["alt+o"]}
 
 
 def alive():
