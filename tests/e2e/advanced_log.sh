@@ -9,9 +9,12 @@ export LC_ALL=C.UTF-8
 LOG=$XDG_DATA_HOME/keltrix/SmartLog.log
 HERE=$(cd "$(dirname "$0")" && pwd)
 
-# The program in a folder of its own, beside a help file, so that "Help" is shown; whatever
-# it opens goes to a recorder instead of the desktop.
+# The program in a folder of its own, beside a help file, so that "Help" is shown, and one
+# config set, so that Fast Config lists it; whatever it opens goes to a recorder instead of
+# the desktop.
 copy_program "$TESTROOT/prog"
+mkdir -p "$TESTROOT/prog/configs"
+cp "$(dirname "$1")/configs/Compact.kcfg" "$TESTROOT/prog/configs/"
 : >"$TESTROOT/prog/Keltrix.chm"
 KELTRIX=$TESTROOT/prog/keltrix
 OPENED=$TESTROOT/opened.txt
@@ -73,6 +76,7 @@ start_trayer
 timeout 20 "$KELTRIX" || fail "the second start did not end"
 CLIENT_LOG=$TESTROOT/client-data/keltrix/SmartLog.log
 XDG_DATA_HOME=$TESTROOT/client-data start_keltrix -MULTIPLE -c -i127.0.0.1 "-p$port" -advdebug \
+    "-loadkcfg($TESTROOT/prog/configs/Compact.kcfg)" \
     -noballoon
 client=$LAST_PID
 # And a client that asks once and resets its connection: a failed served socket.

@@ -16,9 +16,11 @@ from Xlib import X, display
 PID, MAIN, PROGRAM = int(sys.argv[1]), int(sys.argv[2], 0), sys.argv[3]
 d = display.Display()
 START = time.time()
-# How a dialog is answered, by its title: the keys, then Return. The format editor's text
-# takes Return as a line break: its OK is pressed by its access key.
-ANSWERS = {"Font": ["alt+a"], "Set HotKey": ["ctrl+shift+j"], "Options": ["alt+o"]}
+# How a dialog is answered, by its title: the keys, then Return.
+# An answer that begins with "type:" is typed as text.
+ANSWERS = {"Font": ["alt+a"], "Set HotKey": ["ctrl+shift+j"], "Options": ["alt+o"],
+           "Export Config...": ["ctrl+a", "type:" + os.path.join(os.environ.get("TMPDIR", "/tmp"),
+                                                                 "walk.kcfg")]}
 
 
 def alive():
@@ -120,7 +122,7 @@ def open_path(path, tries=3):
         answer_dialogs()
         return open_path(path, tries - 1)
     if not stack:
-        raise SystemExit("the menu did not open")
+        raise SystemExit(f"the menu did not open; the program's windows: {windows()}")
     subprocess.run(["xdotool", "mousemove", "5", "1000"], check=False)
     key("Down")
     for depth, index in enumerate(path):
@@ -156,7 +158,10 @@ def answer_dialogs():
         subprocess.run(["xdotool", "windowactivate", "--sync", str(w)], check=False)
         time.sleep(0.15)
         for keys in ANSWERS.get(name.split(" \u2014 ")[0], []):
-            key(keys)
+            if keys.startswith("type:"):
+                subprocess.run(["xdotool", "type", "--delay", "20", keys[5:]], check=False)
+            else:
+                key(keys)
             time.sleep(0.2)
         key("Return")
         time.sleep(0.25)
