@@ -21,4 +21,8 @@ struct TEntryParts {
 
 int KeltrixEntry(int argc, char** argv, const TEntryParts& parts);
 
+// Why this instance runs without the single-instance lock (no private folder or lock file
+// for it); empty when it holds the lock or needs none.
+std::string& UnguardedReason();
+
 } // namespace keltrix

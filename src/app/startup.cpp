@@ -1,5 +1,6 @@
 // Start-up: the creation of the main window, step by step in its fixed order.
 #include "app/dialogs.h"
+#include "app/entry.h"
 #include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/process_entry.h"
@@ -26,7 +27,7 @@
 namespace keltrix {
 
 void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
-    setWindowTitle(QString::fromUtf8(ApplicationTitle));
+    setWindowTitle(QStringLiteral("Keltrix"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     move(717, 400); // the designed place, stored on a first start
     Timer_ = std::make_unique<TMainTimer>(this);
@@ -121,6 +122,8 @@ void TVistrandDisplay::WatchSecondStarts() {
     SecondStart_ = std::make_unique<platform::TNamedEvent>(EventName);
     std::string error;
     if (!SecondStart_->Create(&error)) {
+        // Running unguarded has been told already, with the reason.
+        if (!UnguardedReason().empty()) return;
         // Another instance (started with -MULTIPLE) already answers second starts.
         std::fprintf(stderr, "keltrix: not watching for second starts: %s\n", error.c_str());
         return;
