@@ -3,6 +3,7 @@
 #include "app/hotkeys.h"
 #include "app/main_timer.h"
 #include "app/vistrand_display.h"
+#include "base/application_title.h"
 #include "base/errors.h"
 #include "base/smartlog.h"
 #include "display/layout_text.h"
@@ -195,7 +196,7 @@ void TVistrandDisplay::SamplingFailed(const std::string& className, const std::s
     (void)message;
     Timer_->Suspend();
     if (Core_.Switches.DebugMode &&
-        QMessageBox::warning(this, QApplication::applicationDisplayName(),
+        QMessageBox::warning(this, QString::fromUtf8(ApplicationTitle),
                              "Looks like a crash is going down. Would you like to save the data "
                              "to a file which you can submit to aid the debug process?",
                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
@@ -211,7 +212,7 @@ void TVistrandDisplay::SamplingFailed(const std::string& className, const std::s
         }
     }
     if (QMessageBox::warning(
-            this, QApplication::applicationDisplayName(),
+            this, QString::fromUtf8(ApplicationTitle),
             "Your computer just reported an access violation when trying to read the "
             "performance counters. This is typically caused by the performance counters being "
             "disabled, and often affects the network stats in particular. To fix this problem, "

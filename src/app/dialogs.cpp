@@ -1,4 +1,5 @@
 #include "app/dialogs.h"
+#include "base/application_title.h"
 
 #include <QApplication>
 #include <QInputDialog>
@@ -24,7 +25,7 @@ QMessageBox::StandardButton AskBypassable(QWidget* parent, bool bypass, TQuestio
                                           const std::string& text,
                                           QMessageBox::StandardButton defaultAnswer) {
     if (bypass) return defaultAnswer;
-    const QString title = QApplication::applicationDisplayName();
+    const QString title = QString::fromUtf8(ApplicationTitle);
     const auto buttons = QMessageBox::Yes | QMessageBox::No;
     return kind == TQuestionKind::Warning
                ? QMessageBox::warning(parent, title, Q(text), buttons, defaultAnswer)
@@ -32,11 +33,19 @@ QMessageBox::StandardButton AskBypassable(QWidget* parent, bool bypass, TQuestio
 }
 
 void ShowInformation(QWidget* parent, const std::string& text) {
-    QMessageBox::information(parent, QApplication::applicationDisplayName(), Q(text));
+    QMessageBox::information(parent, QString::fromUtf8(ApplicationTitle), Q(text));
 }
 
 void ShowWarning(QWidget* parent, const std::string& text) {
-    QMessageBox::warning(parent, QApplication::applicationDisplayName(), Q(text));
+    QMessageBox::warning(parent, QString::fromUtf8(ApplicationTitle), Q(text));
+}
+
+void ShowWarningAside(QWidget* parent, const std::string& text) {
+    auto* box = new QMessageBox(QMessageBox::Warning, QString::fromUtf8(ApplicationTitle), Q(text),
+                                QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
 }
 
 } // namespace keltrix

@@ -22,5 +22,7 @@ AskBypassable(QWidget* parent, bool bypass, TQuestionKind kind, const std::strin
               QMessageBox::StandardButton defaultAnswer = QMessageBox::Yes);
 void ShowInformation(QWidget* parent, const std::string& text);
 void ShowWarning(QWidget* parent, const std::string& text);
+// The same box without waiting for it: the program goes on while it is shown.
+void ShowWarningAside(QWidget* parent, const std::string& text);
 
 } // namespace keltrix

@@ -47,6 +47,12 @@ void ResetSettings() {
     }
 }
 
+std::string UnguardedText(const std::string& problem) {
+    return "Keltrix cannot keep its single-instance lock: " + problem +
+           ".\r\nIt runs without it: starting Keltrix again starts another copy instead of "
+           "waking this one.";
+}
+
 void ShowHelpPage() {
     const std::string path = HelpPagePath();
     WriteHelpPage(path);
@@ -60,6 +66,11 @@ void ShowHelpPage() {
 std::vector<std::string>& EntryNotes() {
     static std::vector<std::string> notes;
     return notes;
+}
+
+std::string& UnguardedReason() {
+    static std::string reason;
+    return reason;
 }
 
 int KeltrixEntry(int argc, char** argv, const TEntryParts& parts) {
@@ -115,8 +126,19 @@ int KeltrixEntry(int argc, char** argv, const TEntryParts& parts) {
     // Console mode has no window or tray to guard: status bars may run it beside the window.
     // Nor has the headless server, which may serve beside a desktop instance.
     actions.AcquireMutex = [&] {
-        return console.Enabled || server.Headless || storeOnly ||
-               platform::AcquireNamedMutex(MutexName);
+        if (console.Enabled || server.Headless || storeOnly) return true;
+        std::string problem;
+        switch (platform::AcquireNamedMutex(MutexName, &problem)) {
+        case platform::TMutexState::Owned:
+            return true;
+        case platform::TMutexState::HeldElsewhere:
+            return false;
+        case platform::TMutexState::Unavailable:
+            break;
+        }
+        // Not a running instance: nothing guards this one, which the window says.
+        UnguardedReason() = UnguardedText(problem);
+        return true;
     };
     actions.SignalRunningInstance = [] { platform::TNamedEvent::Set(EventName); };
     TEntryOutcome outcome;

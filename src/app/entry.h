@@ -24,4 +24,8 @@ int KeltrixEntry(int argc, char** argv, const TEntryParts& parts);
 // What the entry had to say that the window shows once it exists (a reset that failed).
 std::vector<std::string>& EntryNotes();
 
+// Why this instance runs without the single-instance lock (no private folder or lock file
+// for it); empty when it holds the lock or needs none.
+std::string& UnguardedReason();
+
 } // namespace keltrix

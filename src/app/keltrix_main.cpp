@@ -1,6 +1,7 @@
 #include "app/keltrix_main.h"
 
 #include "app/console_mode.h"
+#include "app/dialogs.h"
 #include "app/entry.h"
 #include "app/headless_mode.h"
 #include "app/keltrix_application.h"
@@ -8,6 +9,7 @@
 #include "app/vistrand_display.h"
 #include "app/web_options.h"
 #include "base/errors.h"
+#include "base/smartlog.h"
 #include "display/app_icon.h"
 #include "platform/paths.h"
 #include "settings/registry_store.h"
@@ -47,7 +49,6 @@ int RunWindowLoop(char* argv0, const std::vector<std::string>& args) {
     char* qtArgv[] = {argv0, nullptr};
     TKeltrixApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName("keltrix");
-    QGuiApplication::setApplicationDisplayName(ApplicationTitle);
     QApplication::setWindowIcon(KeltrixIcon());
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -66,6 +67,15 @@ int RunWindowLoop(char* argv0, const std::vector<std::string>& args) {
     // Created third, after the main window and the web module; saved once more when released.
     const std::unique_ptr<TdmXML> dmXML = CreateSettingsDataModule(app);
     display.show();
+    if (const std::string& why = UnguardedReason(); !why.empty()) {
+        // One line on stderr: the box keeps the line break.
+        std::string line;
+        for (const char c : why)
+            if (c != '\r') line += c == '\n' ? ' ' : c;
+        std::cerr << argv0 << ": " << line << "\n";
+        LogAdd("Single instance: " + line);
+        ShowWarningAside(&display, why);
+    }
     return app.exec();
 }
 

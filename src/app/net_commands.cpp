@@ -3,6 +3,7 @@
 #include "app/qt_event_loop.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "base/application_title.h"
 #include "base/smartlog.h"
 #include "display/window_behaviour.h"
 #include "net/link.h"
@@ -100,7 +101,7 @@ void TVistrandDisplay::ActasServer1Click() {
         Settings_->DeleteValue("Password");
     } else {
         const auto answer = QMessageBox::question(
-            this, QApplication::applicationDisplayName(),
+            this, QString::fromUtf8(ApplicationTitle),
             "Would you like to save this password for future use?",
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, QMessageBox::Yes);
         if (answer == QMessageBox::Yes) {

@@ -5,6 +5,7 @@
 #include "app/qt_event_loop.h"
 #include "app/tray_icon.h"
 #include "app/vistrand_display.h"
+#include "base/application_title.h"
 #include "base/smartlog.h"
 #include "display/window_behaviour.h"
 #include "measure/sampling_cycle.h"
@@ -99,7 +100,7 @@ void TVistrandDisplay::StartUpdates() {
     };
     Update_->Hooks.EndPrompt = [hold] { hold->reset(); };
     Update_->Hooks.AskYesNo = [this](const std::string& text) {
-        return QMessageBox::information(this, QApplication::applicationDisplayName(),
+        return QMessageBox::information(this, QString::fromUtf8(ApplicationTitle),
                                         QString::fromStdString(text).replace("\r\n", "\n"),
                                         QMessageBox::Yes | QMessageBox::No,
                                         QMessageBox::Yes) == QMessageBox::Yes;

@@ -1,6 +1,8 @@
 #pragma once
 // The switches that act before any window exists, and the single-instance rule.
 
+#include "base/application_title.h"
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -10,7 +12,6 @@ namespace keltrix {
 
 inline constexpr const char* MutexName = "CoolKeltrixMutex";
 inline constexpr const char* EventName = "CoolKeltrixEvent";
-inline constexpr const char* ApplicationTitle = "KeltrixBeta";
 
 // What the entry needs from the machine; replaceable so the order of effects can be tested.
 struct TEntryActions {

@@ -36,7 +36,7 @@ template <class F> void TVistrandDisplay::StartupStep(F&& step) {
 }
 
 void TVistrandDisplay::FormCreate(const std::vector<std::string>& args) {
-    setWindowTitle(QString::fromUtf8(ApplicationTitle));
+    setWindowTitle(QStringLiteral("Keltrix"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     move(717, 400); // the designed place, stored on a first start
     Timer_ = std::make_unique<TMainTimer>(this);
@@ -141,6 +141,8 @@ void TVistrandDisplay::WatchSecondStarts() {
     SecondStart_ = std::make_unique<platform::TNamedEvent>(EventName);
     std::string error;
     if (!SecondStart_->Create(&error)) {
+        // Running unguarded has been told already, with the reason.
+        if (!UnguardedReason().empty()) return;
         // Another instance (started with -MULTIPLE) already answers second starts.
         std::fprintf(stderr, "keltrix: not watching for second starts: %s\n", error.c_str());
         return;

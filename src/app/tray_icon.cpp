@@ -1,6 +1,7 @@
 #include "app/tray_icon.h"
 
 #include "app/tray_pictures.h"
+#include "base/application_title.h"
 #include "base/smartlog.h"
 #include "display/x11_desktop.h"
 #include "measure/raw_data.h"
@@ -261,7 +262,7 @@ void TTrayIcon::DispatchBalloons() {
 
 void TTrayIcon::ShowMessageBox(const QString& text, const QString& title) {
     // Not modal: an error reported on every timer tick must not stack nested event loops.
-    auto* box = new QMessageBox(QMessageBox::NoIcon, QGuiApplication::applicationDisplayName(),
+    auto* box = new QMessageBox(QMessageBox::NoIcon, QString::fromUtf8(ApplicationTitle),
                                 ForDisplay(title + QStringLiteral("\r\n\r\n") + text),
                                 QMessageBox::Ok, Window_);
     box->setAttribute(Qt::WA_DeleteOnClose);

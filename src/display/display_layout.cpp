@@ -189,6 +189,29 @@ void TDisplayLayout::AdjustToScreen() {
     if (RightEdge_) RightEdge_ = RightEdge();
 }
 
+namespace {
+TWindowRect DesktopRect(const std::function<TDesktopGeometry()>& geometry) {
+    if (!geometry) return {};
+    const QRect desktop = geometry().Virtual;
+    return {desktop.left(), desktop.top(), desktop.width(), desktop.height()};
+}
+} // namespace
+
+QSize TDisplayLayout::SizeWithinDesktop(QSize size) const {
+    const TDesktopSize fitted =
+        FitSize({size.width(), size.height()}, DesktopRect(DesktopGeometry_));
+    return {fitted.Width, fitted.Height};
+}
+
+void TDisplayLayout::MoveWithinDesktop(QPoint place) {
+    Place_->MoveTo(place);
+    AdjustToScreen();
+    const QPoint now = Place_->Position();
+    const TWindowRect fitted = FitPlace({now.x(), now.y(), Window_->width(), Window_->height()},
+                                        DesktopRect(DesktopGeometry_));
+    Place_->MoveTo({fitted.Left, fitted.Top});
+}
+
 int TDisplayLayout::RightEdge() const {
     return Place_->Position().x() + Window_->width();
 }

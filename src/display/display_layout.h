@@ -100,6 +100,13 @@ public:
     // stores; moves of the window system that nobody asked for are undone.
     TWindowPlace& Place() { return *Place_; }
 
+    // What the settings, a config set or a prompt ask for, limited to what the virtual desktop
+    // holds. A place beyond the desktop's right or bottom edge is taken as the screen
+    // adjustment takes it (remembered, for a desktop that grows again); the window then
+    // stands whole on the desktop.
+    QSize SizeWithinDesktop(QSize size) const;
+    void MoveWithinDesktop(QPoint place);
+
     // The dragging handle follows the alignment (TWindowBehaviour gives it).
     void SetDragHandle(TDragHandle* handle);
 

@@ -4,6 +4,9 @@
 #include "base/smartlog.h"
 #include "tags/number_format.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace keltrix {
 
 std::vector<std::string> SplitFormatLines(std::string_view text) {
@@ -75,6 +78,26 @@ TWindowRect AdjustToDesktop(TScreenAdjust& state, TWindowRect window, TDesktopSi
         }
         if (state.Top == TScreenAdjust::None) state.Moved = false;
     }
+    return window;
+}
+
+TDesktopSize FitSize(TDesktopSize size, TWindowRect desktop) {
+    // Beyond this X11 cannot size a window at all.
+    constexpr std::int32_t Largest = 32767;
+    const std::int32_t width = desktop.Width > 0 ? desktop.Width : Largest;
+    const std::int32_t height = desktop.Height > 0 ? desktop.Height : Largest;
+    return {std::clamp(size.Width, 1, width), std::clamp(size.Height, 1, height)};
+}
+
+TWindowRect FitPlace(TWindowRect window, TWindowRect desktop) {
+    if (desktop.Width <= 0 || desktop.Height <= 0) return window;
+    // Computed in 64 bits: stored values may be anything a 32-bit integer holds.
+    const auto fit = [](std::int32_t at, std::int32_t size, std::int32_t from, std::int32_t span) {
+        const std::int64_t last = std::int64_t{from} + span - std::min(size, span);
+        return static_cast<std::int32_t>(std::clamp<std::int64_t>(at, from, last));
+    };
+    window.Left = fit(window.Left, window.Width, desktop.Left, desktop.Width);
+    window.Top = fit(window.Top, window.Height, desktop.Top, desktop.Height);
     return window;
 }
 

@@ -52,4 +52,9 @@ struct TDesktopSize {
 TWindowRect AdjustToDesktop(TScreenAdjust& state, TWindowRect window, TDesktopSize desktop,
                             TDesktopSize workArea);
 
+// Sizes and places the settings or a prompt ask for, limited to what the virtual desktop
+// (empty when unknown) can hold: each side 1 to the desktop's, the window whole on it.
+TDesktopSize FitSize(TDesktopSize size, TWindowRect desktop);
+TWindowRect FitPlace(TWindowRect window, TWindowRect desktop);
+
 } // namespace keltrix

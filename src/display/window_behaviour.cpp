@@ -193,13 +193,14 @@ void TWindowBehaviour::DegreeofTransparency1Click() {
 void TWindowBehaviour::SetFormWidth1Click() {
     LogAdd("SetFormWidth1Click");
     TDialogHold hold(*this);
-    const auto clamp = [](std::int32_t size) { return std::clamp(size, 1, 32767); };
     if (auto width = Prompts_.InputQuery("Form Width", "Enter desired Width in pixels",
                                          std::to_string(Window_->width())))
-        Window_->resize(clamp(StrToIntDef(*width, Window_->width())), Window_->height());
+        Window_->resize(
+            Layout_.SizeWithinDesktop({StrToIntDef(*width, Window_->width()), Window_->height()}));
     if (auto height = Prompts_.InputQuery("Form Height", "Enter desired Height in pixels",
                                           std::to_string(Window_->height()))) {
-        Window_->resize(Window_->width(), clamp(StrToIntDef(*height, Window_->height())));
+        Window_->resize(
+            Layout_.SizeWithinDesktop({Window_->width(), StrToIntDef(*height, Window_->height())}));
         Layout_.AutoSize = false;
     }
 }
@@ -256,7 +257,7 @@ void TWindowBehaviour::LoadPosition(bool writeMissing) {
         position.setY(Settings_.ReadInteger("Y"));
     else if (writeMissing && !Settings_.ValueStored("Y"))
         Settings_.WriteInteger("Y", position.y());
-    Layout_.Place().MoveTo(position);
+    Layout_.MoveWithinDesktop(position);
 }
 
 void TWindowBehaviour::LoadAlign() {
@@ -284,8 +285,9 @@ void TWindowBehaviour::LoadPlacement() {
 void TWindowBehaviour::LoadSize() {
     const bool width = Settings_.ValueExists("W"), height = Settings_.ValueExists("H");
     if (!width && !height) return;
-    Window_->resize(width ? Settings_.ReadInteger("W") : Window_->width(),
-                    height ? Settings_.ReadInteger("H") : Window_->height());
+    Window_->resize(
+        Layout_.SizeWithinDesktop({width ? Settings_.ReadInteger("W") : Window_->width(),
+                                   height ? Settings_.ReadInteger("H") : Window_->height()}));
     Layout_.AutoSize = false;
 }
 

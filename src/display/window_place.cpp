@@ -6,6 +6,7 @@
 #include <QDateTime>
 #include <QEvent>
 #include <QWidget>
+#include <QWindow>
 
 namespace keltrix {
 namespace {
@@ -48,7 +49,15 @@ void TWindowPlace::WatchButtons() {
     if (++ButtonsUpFor_ < DragSettleTicks) return;
     ButtonWatch_.stop();
     UserMoving_ = false;
-    Place_ = Window_->pos();
+    Place_ = OnScreen();
+}
+
+QPoint TWindowPlace::OnScreen() const {
+    const QWindow* window = Window_->windowHandle();
+    int x = 0, y = 0;
+    if (!window || !x11::WindowOrigin(window->winId(), x, y)) return Window_->pos();
+    const qreal ratio = window->devicePixelRatio();
+    return ratio > 0 ? QPoint(qRound(x / ratio), qRound(y / ratio)) : QPoint(x, y);
 }
 
 bool TWindowPlace::eventFilter(QObject* watched, QEvent* event) {
@@ -67,18 +76,23 @@ void TWindowPlace::SystemMoved() {
     // A drag the window manager carries out by itself (Alt and the mouse) is the user's too.
     if (!UserMoving_ && x11::PointerButtonsDown()) UserMoveStarted();
     if (UserMoving_) {
-        Place_ = Window_->pos();
+        Place_ = OnScreen();
         return;
     }
+    // Qt may take the window's place inside the manager's frame (the origin, mostly) for its
+    // place on the screen while the window never left it: then Qt is told again, and the place
+    // stays whatever comes.
+    const bool standsThere = OnScreen() == Place_;
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     while (!Restores_.empty() && now - Restores_.front() > RestoreSpanMs) Restores_.pop_front();
     if (Restores_.size() >= MaxRestores) {
+        if (standsThere) return;
         LogAdd("The window manager keeps the window at its own place");
-        Place_ = Window_->pos();
+        Place_ = OnScreen();
         return;
     }
     Restores_.push_back(now);
-    if (BeforeRestore) BeforeRestore();
+    if (!standsThere && BeforeRestore) BeforeRestore();
     if (Window_->pos() != Place_) Window_->move(Place_);
 }
 

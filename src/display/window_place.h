@@ -40,6 +40,8 @@ protected:
 private:
     void SystemMoved();
     void WatchButtons();
+    // Where the window stands on the screen: the X server's word, else Qt's.
+    QPoint OnScreen() const;
 
     QWidget* Window_;
     QPoint Place_;

@@ -180,6 +180,14 @@ bool PointerButtonsDown() {
     return mask & (Button1Mask | Button2Mask | Button3Mask);
 }
 
+bool WindowOrigin(WId window, int& x, int& y) {
+    Display* display = XDisplay();
+    if (!display || window == 0) return false;
+    Window child = None;
+    return XTranslateCoordinates(display, static_cast<Window>(window), DefaultRootWindow(display),
+                                 0, 0, &x, &y, &child) != 0;
+}
+
 void Flush() {
     if (Display* display = XDisplay()) XFlush(display);
 }

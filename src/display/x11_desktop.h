@@ -24,6 +24,10 @@ bool ClearShape(WId window);
 // A mouse button (left, middle or right) is held down. False without X11.
 bool PointerButtonsDown();
 
+// Where the X server has the window's origin, in screen pixels (not where Qt believes it is,
+// which can be its place inside the window manager's frame). False without X11.
+bool WindowOrigin(WId window, int& x, int& y);
+
 // A top-level window of that class (WM_CLASS) and title (_NET_WM_NAME or WM_NAME) exists,
 // shown or not. False without X11.
 bool WindowExists(const char* className, const char* title);

@@ -5,9 +5,24 @@
 
 namespace keltrix::platform {
 
-std::string ConfigDir();  // $XDG_CONFIG_HOME/keltrix, else ~/.config/keltrix
-std::string DataDir();    // $XDG_DATA_HOME/keltrix, else ~/.local/share/keltrix (created)
-std::string RuntimeDir(); // $XDG_RUNTIME_DIR/keltrix, else /tmp/keltrix-<uid> (created, 0700)
+std::string ConfigDir(); // $XDG_CONFIG_HOME/keltrix, else ~/.config/keltrix
+std::string DataDir();   // $XDG_DATA_HOME/keltrix, else ~/.local/share/keltrix (created)
+// The folder of the named mutex and event: one that only this user can use. Path is empty
+// and Problem says why when there is none.
+struct TRuntimeFolder {
+    std::string Path;
+    std::string Problem;
+};
+// $XDG_RUNTIME_DIR/keltrix (created, 0700), which must belong to this user. Without
+// XDG_RUNTIME_DIR: /tmp/keltrix-<uid> when it is a folder of this user closed to others, else a
+// private folder /tmp/keltrix-<uid>-XXXXXX (found again by later starts, or made). Resolved
+// once per process.
+const TRuntimeFolder& RuntimeFolder();
+// The choice itself, for the value of XDG_RUNTIME_DIR (empty: unset), the shared temporary
+// folder and the user; creates what it chooses.
+TRuntimeFolder FindRuntimeFolder(const std::string& xdgRuntimeDir, const std::string& tmp,
+                                 unsigned uid);
+std::string RuntimeDir(); // RuntimeFolder().Path
 std::string TempDir();    // $TMPDIR, else /tmp
 std::string ProgramDir(); // folder of the running executable
 // Where files "beside the program" are written: DataDir() for an installed program (also

@@ -6,10 +6,14 @@
 
 namespace keltrix::platform {
 
-// Creates (or opens) the named mutex and waits on it with a zero time-out. True when this
-// process now owns it; the ownership lasts until the process ends. A mutex left by a process
-// that died counts as acquired.
-bool AcquireNamedMutex(const std::string& name);
+enum class TMutexState {
+    Owned,         // this process now owns it, until it ends
+    HeldElsewhere, // another live process owns it
+    Unavailable,   // no private folder or lock file: nobody can own it
+};
+// Creates (or opens) the named mutex and waits on it with a zero time-out. A mutex left by a
+// process that died counts as acquired. Unavailable gives the reason in *problem.
+TMutexState AcquireNamedMutex(const std::string& name, std::string* problem = nullptr);
 
 // The receiving side of a named auto-reset event: a datagram socket that the UI loop watches.
 class TNamedEvent {

@@ -11,6 +11,7 @@ set(KELTRIX_PLATFORM_SOURCES
     src/platform/linux/system_info.cpp
     src/platform/linux/file_store.cpp
     src/platform/linux/paths.cpp
+    src/platform/linux/runtime_folder.cpp
     src/platform/linux/program_parts.cpp
     src/platform/linux/single_instance.cpp
     src/platform/linux/shell.cpp

@@ -177,7 +177,7 @@ TConfigSetReport TConfigSets::WriteConfigSetToReg(const TConfigSet& set) {
                 settings.WriteInteger("Y", set.Y);
                 place.setY(set.Y);
             }
-            Host_.Layout->Place().MoveTo(place);
+            Host_.Layout->MoveWithinDesktop(place);
             return std::string();
         });
     Host_.Layout->AutoSize = true;

@@ -324,6 +324,21 @@ bool TRegistryStore::DeleteValue(const std::string& name) {
     return true;
 }
 
+void TRegistryStore::UpdateValues(const std::function<void(TRegKey& key)>& edit) {
+    if (CurrentPath_.empty()) throw ERegistryException("Failed to set data: no key is open");
+    try {
+        Change([&](TRegistryFile& file) {
+            const bool created = file.FindKey(CurrentPath_) == nullptr;
+            TRegKey& key = file.CreateKey(CurrentPath_);
+            const TRegKey before = key;
+            edit(key);
+            return created || !(key == before);
+        });
+    } catch (const std::system_error& e) {
+        throw ERegistryException(std::string("Failed to set data: ") + e.what());
+    }
+}
+
 std::vector<std::string> TRegistryStore::GetValueNames() {
     Refresh();
     std::vector<std::string> names;

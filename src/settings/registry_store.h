@@ -75,6 +75,11 @@ public:
     void WriteBinaryData(const std::string& name, const void* buffer, std::size_t length);
     // False when there was no such value.
     bool DeleteValue(const std::string& name);
+    // Reads and changes values of the open key (created when missing) as one change under the
+    // file's lock: edit sees the key as the file holds it at that moment, and what it sets is
+    // written before any other writer gets in. An exception from edit leaves the file as it
+    // was; I/O failures throw ERegistryException.
+    void UpdateValues(const std::function<void(TRegKey& key)>& edit);
 
     // Of the open key, in file order.
     std::vector<std::string> GetValueNames();

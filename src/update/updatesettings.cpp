@@ -1,5 +1,6 @@
 #include "update/updatesettings.h"
 
+#include "base/application_title.h"
 #include "update/update_check.h"
 
 #include <QApplication>
@@ -97,7 +98,7 @@ std::optional<std::uint16_t> Tupddlg::PollDays() const {
 
 void Tupddlg::accept() {
     if (!PollDays()) {
-        QMessageBox::warning(this, QApplication::applicationDisplayName(),
+        QMessageBox::warning(this, QString::fromUtf8(ApplicationTitle),
                              Edit1->text() + QString::fromLatin1(InvalidDays));
         if (Edit1->isEnabled()) {
             Edit1->setFocus();

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 using namespace keltrix;
 using Lines = std::vector<std::string>;
 
@@ -60,6 +62,29 @@ TEST(ScreenAdjust, AChangeOfOneDimensionNeverMovesTheOther) {
     off.Enabled = false;
     EXPECT_EQ(AdjustToDesktop(off, {1500, 900, 200, 100}, {10, 10}, {10, 10}),
               (TWindowRect{1500, 900, 200, 100}));
+}
+
+TEST(DesktopLimits, SizesAndPlacesFromTheSettingsStayOnTheDesktop) {
+    const TWindowRect desktop{0, 0, 1280, 1024};
+    const TDesktopSize huge = FitSize({65536, 65536}, desktop);
+    EXPECT_EQ(huge.Width, 1280);
+    EXPECT_EQ(huge.Height, 1024);
+    const TDesktopSize none = FitSize({-5, 0}, desktop);
+    EXPECT_EQ(none.Width, 1);
+    EXPECT_EQ(none.Height, 1);
+    // Unknown desktop: still no more than X11 can size.
+    EXPECT_EQ(FitSize({65536, 20}, {}).Width, 32767);
+
+    EXPECT_EQ(FitPlace({-5000, INT32_MIN, 200, 100}, desktop), (TWindowRect{0, 0, 200, 100}));
+    EXPECT_EQ(FitPlace({INT32_MAX, 100000, 200, 100}, desktop), (TWindowRect{1080, 924, 200, 100}));
+    EXPECT_EQ(FitPlace({1270, 40, 200, 100}, desktop), (TWindowRect{1080, 40, 200, 100}));
+    EXPECT_EQ(FitPlace({300, 40, 200, 100}, desktop), (TWindowRect{300, 40, 200, 100}));
+    // A desktop of two screens, the left one at negative coordinates.
+    EXPECT_EQ(FitPlace({-3000, 10, 200, 100}, {-1920, 0, 3200, 1080}),
+              (TWindowRect{-1920, 10, 200, 100}));
+    // A window larger than the desktop stands at its corner.
+    EXPECT_EQ(FitPlace({50, 50, 2000, 2000}, desktop), (TWindowRect{0, 0, 2000, 2000}));
+    EXPECT_EQ(FitPlace({50, 50, 200, 100}, {}), (TWindowRect{50, 50, 200, 100}));
 }
 
 TEST(LinkLines, EntryHoldsNameLinkTextAndParameter) {

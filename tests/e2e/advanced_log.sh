@@ -59,11 +59,8 @@ start_trayer
 start_monitor -advdebug -stats -noballoon
 main=$LAST_PID
 sleep 1
-# The display window, not the tray icon that carries the same name.
-for w in $(xdotool search --all --onlyvisible --pid "$main" --name '^KeltrixBeta$'); do
-    read -r _ _ width _ < <(geometry "$w")
-    [ "$width" -gt 40 ] && WIN=$w
-done
+# The display window, not the tray icon.
+WIN=$(main_window "$main")
 read -r x y w h < <(geometry "$WIN")
 pitch=$(((h - 2) / 3))
 for line in 0 1; do

@@ -12,7 +12,7 @@ answer() { # title keys...
     local title=$1 win=""
     shift
     for _ in $(seq 100); do
-        win=$(xdotool search --onlyvisible --pid "$pid" --name "^$title\$" 2>/dev/null | tail -n 1) || true
+        win=$(xdotool search --all --onlyvisible --pid "$pid" --name "^$title\$" 2>/dev/null | tail -n 1) || true
         if [ -n "$win" ]; then
             timeout 3 xdotool windowactivate --sync "$win" >/dev/null 2>&1 && break
             timeout 3 xdotool windowfocus --sync "$win" >/dev/null 2>&1 && break

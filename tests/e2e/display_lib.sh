@@ -32,11 +32,10 @@ dword() { printf '"%s"=dword:%08x' "$1" "$2"; }
 # Starts the monitor and waits for its window; pid in $LAST_PID, window id in $WIN.
 start_monitor() {
     start_keltrix "$@"
-    wait_for_window "$LAST_PID" KeltrixBeta 30 || fail "keltrix $* shows no window"
+    wait_for_window "$LAST_PID" Keltrix 30 || fail "keltrix $* shows no window"
     WIN=""
     for _ in $(seq 100); do
-        WIN=$(xdotool search --onlyvisible --pid "$LAST_PID" --name '^KeltrixBeta$' 2>/dev/null |
-            tail -n 1) && [ -n "$WIN" ] && break
+        WIN=$(main_window "$LAST_PID") && [ -n "$WIN" ] && break
         sleep 0.1
     done
     [ -n "$WIN" ] || fail "the window of $LAST_PID is not viewable"

@@ -4,8 +4,8 @@ source "$(dirname "$0")/lib.sh"
 
 start_keltrix -advdebug -noballoon
 pid=$LAST_PID
-wait_for_window "$pid" KeltrixBeta || fail "no window"
-win=$(xdotool search --onlyvisible --pid "$pid" --name KeltrixBeta | head -n 1)
+wait_for_window "$pid" Keltrix || fail "no window"
+win=$(main_window "$pid")
 eval "$(xdotool getwindowgeometry --shell "$win")"
 # No tray host: a right click on the window opens the menu.
 xdotool mousemove $((X + 10)) $((Y + 5)) click 3
@@ -13,7 +13,7 @@ sleep 0.7
 # shellcheck disable=SC2046
 xdotool key --delay 150 $(MENU_SHOWN=advdebug menu_keys Config "Update &Interval")
 for _ in $(seq 50); do
-    box=$(xdotool search --onlyvisible --pid "$pid" --name "Update Interval" 2>/dev/null | head -n 1) && [ -n "$box" ] && break
+    box=$(xdotool search --all --onlyvisible --pid "$pid" --name "^Update Interval$" 2>/dev/null | head -n 1) && [ -n "$box" ] && break
     sleep 0.1
 done
 [ -n "$box" ] || fail "no interval prompt"

@@ -36,7 +36,7 @@ write_settings '"Interval"=dword:000001f4' # 500 ms
 start_trayer
 start_keltrix -advdebug -noballoon
 main=$LAST_PID
-wait_for_window "$main" KeltrixBeta || fail "no window"
+wait_for_window "$main" Keltrix || fail "no window"
 wait_docked "$main" || fail "the icon did not dock"
 
 # 1. Ctrl+Alt+M through the dialog; pressing it hides and shows the icon.
@@ -110,7 +110,7 @@ kill "${PIDS[-1]}"
 sleep 0.3
 start_keltrix -noballoon
 main=$LAST_PID
-wait_for_window "$main" KeltrixBeta || fail "no window"
+wait_for_window "$main" Keltrix || fail "no window"
 wait_docked "$main" || fail "the icon did not dock"
 xdotool key ctrl+alt+k
 wait_undocked "$main" || fail "the stored hotkey was not registered at start-up"
@@ -124,7 +124,7 @@ write_settings '"SUSPENDKEY_Mods"=dword:0000000a' '"SUSPENDKEY_VirtualKey"=dword
 : >"$TESTROOT/keltrix.log"
 start_keltrix -noballoon
 main=$LAST_PID
-wait_for_window "$main" KeltrixBeta || fail "no window"
+wait_for_window "$main" Keltrix || fail "no window"
 wait_docked "$main" || fail "the icon did not dock"
 run_config_item "$main" "Set Suspend HotKey"
 for _ in $(seq 50); do grep -q "Converter error" "$TESTROOT/keltrix.log" && break; sleep 0.1; done

@@ -95,7 +95,7 @@ before=$(cd "$DEST" && find . | sort)
 "$ROOT/bin/keltrix" --console=1 --format=x >"$TESTROOT/console.txt" 2>&1 || fail "the installed console run failed"
 start_keltrix_at() { (cd "$HOME" && exec "$1" -noballoon) >>"$TESTROOT/keltrix.log" 2>&1 & LAST_PID=$!; PIDS+=("$LAST_PID"); }
 start_keltrix_at "$ROOT/bin/keltrix"
-wait_for_window "$LAST_PID" KeltrixBeta || { cat "$TESTROOT/keltrix.log"; fail "the installed program shows no window"; }
+wait_for_window "$LAST_PID" Keltrix || { cat "$TESTROOT/keltrix.log"; fail "the installed program shows no window"; }
 kill -TERM "$LAST_PID"
 wait_for_exit "$LAST_PID" || fail "the installed program did not end on SIGTERM"
 after=$(cd "$DEST" && find . | sort)

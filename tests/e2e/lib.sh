@@ -49,11 +49,25 @@ wait_for_exit() {
     return 1
 }
 
-# Waits until the process has shown a window whose title is $2.
+# The windows of process $1 captioned exactly $2, shown ones only when $3 is given. --all:
+# xdotool takes a window that meets either condition otherwise. Its names match without regard
+# to case, and windows without a caption carry the program's name ("keltrix"): the exact
+# caption is compared once more.
+windows_named() {
+    local w
+    for w in $(xdotool search --all ${3:+--onlyvisible} --pid "$1" --name "^$2\$" 2>/dev/null); do
+        [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "$2" ] && echo "$w"
+    done
+    return 0
+}
+# The shown main window of process $1 (captioned "Keltrix"; its message boxes "KeltrixBeta").
+main_window() { windows_named "$1" Keltrix visible | tail -n 1; }
+
+# Waits until the process has shown a window captioned $2 exactly ("Keltrix": the main window).
 wait_for_window() {
     local pid=$1 t=${3:-15}
     for _ in $(seq $((t * 10))); do
-        xdotool search --pid "$pid" --name "$2" >/dev/null 2>&1 && return 0
+        [ -n "$(windows_named "$pid" "$2")" ] && return 0
         sleep 0.1
     done
     return 1

@@ -16,7 +16,7 @@ networking_command() { # opens Networking on the window's menu and presses $1
     open_window_submenu "$server" Networking "Act as &Server"
     xdotool key "$1"
 }
-answer_yes() { # the confirmation: titled like the main window, so told apart from it
+answer_yes() { # the confirmation, titled with the application's title
     local box=""
     for _ in $(seq 100); do
         box=$(xdotool search --onlyvisible --name '^KeltrixBeta$' 2>/dev/null | grep -vx "$WIN" | head -n 1) &&
@@ -87,12 +87,8 @@ wclient=$LAST_PID
 ICON=""
 for _ in $(seq 150); do ICON=$(docked_icon "$wclient") && break; sleep 0.1; done
 [ -n "$ICON" ] || fail "the client's icon did not dock"
-# start_monitor may have taken the docked icon for the window: the window is the one below
-# the tray's panel.
-for w in $(xdotool search --onlyvisible --pid "$wclient" --name '^KeltrixBeta$'); do
-    read -r _ y _ _ < <(geometry "$w")
-    [ "$y" -gt 40 ] && WIN=$w
-done
+# The window by its caption: the docked icon has none.
+WIN=$(main_window "$wclient")
 redness() { # how much redder than blue the icon is, 0..255
     import -window "$ICON" -depth 8 "rgb:$TESTROOT/icon.rgb"
     "$PY" -c "

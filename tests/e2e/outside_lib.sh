@@ -43,7 +43,7 @@ wait_box() {
     local t=${1:-10} w
     BOX=""
     for _ in $(seq $((t * 10 + 1))); do
-        for w in $(xdotool search --onlyvisible --pid "$LAST_PID" --name '^KeltrixBeta$' 2>/dev/null); do
+        for w in $(xdotool search --all --onlyvisible --pid "$LAST_PID" --name '^KeltrixBeta$' 2>/dev/null); do
             if xprop -id "$w" _NET_WM_WINDOW_TYPE 2>/dev/null | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
                 BOX=$w
                 return 0

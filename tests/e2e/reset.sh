@@ -16,7 +16,7 @@ printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\OrlenwickStudios\\Vistrand]\n"
 cp "$SETTINGS" "$TESTROOT/bad.reg"
 start_keltrix -RESET
 pid=$LAST_PID
-wait_for_window "$pid" KeltrixBeta || fail "no window with a bad settings file"
+wait_for_window "$pid" Keltrix || fail "no window with a bad settings file"
 kill -TERM "$pid"
 wait_for_exit "$pid" || fail "no exit"
 cmp "$SETTINGS" "$TESTROOT/bad.reg" || fail "a file that cannot be parsed was overwritten"

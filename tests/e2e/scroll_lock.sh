@@ -35,7 +35,7 @@ start_lamp() {
     ip netns exec "$a" "$KELTRIX" -noballoon "$@" >>"$TESTROOT/keltrix.log" 2>&1 &
     LAST_PID=$!
     PIDS+=("$LAST_PID")
-    wait_for_window "$LAST_PID" KeltrixBeta || fail "no window"
+    wait_for_window "$LAST_PID" Keltrix || fail "no window"
 }
 # Floods the veth pair from b to a for $1 seconds.
 flood() {

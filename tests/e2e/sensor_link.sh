@@ -24,7 +24,8 @@ wait_for_publisher() { # parent, not this pid
     done
     return 1
 }
-dialogs() { xdotool search --onlyvisible --pid "$1" --name KeltrixBeta 2>/dev/null | wc -l; }
+# The main window and the message boxes shown.
+dialogs() { { windows_named "$1" Keltrix visible; windows_named "$1" KeltrixBeta visible; } | wc -l; }
 stop_keltrix() {
     kill -TERM "$1"
     wait_for_exit "$1" 10 || fail "no exit"
@@ -80,7 +81,7 @@ pass "suspend and resume on the system bus: the loader runs again and Start star
 rm -rf "${HWMON_TREE:?}"/*
 start_keltrix -advdebug -noballoon
 pid=$LAST_PID
-wait_for_window "$pid" KeltrixBeta || fail "no window"
+wait_for_window "$pid" Keltrix || fail "no window"
 for _ in $(seq 100); do [ "$(dialogs "$pid")" -ge 2 ] && break; sleep 0.1; done
 [ "$(dialogs "$pid")" -ge 2 ] || fail "the failed start was not reported"
 sleep 2
@@ -97,7 +98,7 @@ hwmon_device hwmon0 kxboard temp1_input=45500
 KELTRIX=$TESTROOT/bare/keltrix
 start_keltrix -advdebug -noballoon
 pid=$LAST_PID
-wait_for_window "$pid" KeltrixBeta || fail "no window"
+wait_for_window "$pid" Keltrix || fail "no window"
 sleep 3
 [ "$(dialogs "$pid")" -eq 1 ] || fail "a message without the starter"
 stop_keltrix "$pid"
@@ -111,10 +112,10 @@ PIDS+=($!)
 for _ in $(seq 50); do grep -q shown "$TESTROOT/mbm.log" && break; sleep 0.1; done
 start_keltrix -advdebug -noballoon
 pid=$LAST_PID
-wait_for_window "$pid" KeltrixBeta || fail "no window"
+wait_for_window "$pid" Keltrix || fail "no window"
 for _ in $(seq 100); do [ "$(dialogs "$pid")" -ge 2 ] && break; sleep 0.1; done
 [ "$(dialogs "$pid")" -ge 2 ] || fail "no message about the running monitor"
-before=$(xdotool search --onlyvisible --pid "$pid" --name KeltrixBeta | tail -n 1)
+before=$(windows_named "$pid" KeltrixBeta visible | tail -n 1)
 xdotool windowactivate --sync "$before" key Return 2>/dev/null || xdotool key Return
 for _ in $(seq 50); do [ "$(dialogs "$pid")" -eq 1 ] && break; sleep 0.1; done
 [ "$(dialogs "$pid")" -eq 1 ] || fail "the message did not close"

@@ -11,7 +11,7 @@ prepare() { # values of the base key
 run_once() {
     start_keltrix -noballoon "$@"
     local pid=$LAST_PID
-    wait_for_window "$pid" KeltrixBeta || fail "no window (args: $*)"
+    wait_for_window "$pid" Keltrix || fail "no window (args: $*)"
     cp "$SETTINGS" "$TESTROOT/running.reg"
     kill -TERM "$pid"
     wait_for_exit "$pid" || fail "no exit"
@@ -81,8 +81,8 @@ pass "ParameterLine \"-h -l\" takes effect at every start"
 prepare '"Version"=dword:000003ea\n"OfNoConfirm"=dword:00000001\n"Alpha"=dword:00000080'
 start_keltrix -noballoon
 pid=$LAST_PID
-wait_for_window "$pid" KeltrixBeta || fail "no window"
-win=$(xdotool search --onlyvisible --pid "$pid" --name KeltrixBeta | head -n 1)
+wait_for_window "$pid" Keltrix || fail "no window"
+win=$(main_window "$pid")
 eval "$(xdotool getwindowgeometry --shell "$win")"
 xdotool mousemove $((X + 10)) $((Y + 5)) click 3
 sleep 0.7

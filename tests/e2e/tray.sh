@@ -20,7 +20,7 @@ viewable() { [[ $(xwininfo -id "$1" 2>/dev/null) == *IsViewable* ]]; }
 
 start_monitor() {
     start_keltrix "$@"
-    wait_for_window "$LAST_PID" KeltrixBeta || fail "keltrix $* shows no window"
+    wait_for_window "$LAST_PID" Keltrix || fail "keltrix $* shows no window"
 }
 stop_monitor() {
     kill -TERM "$1"

@@ -123,12 +123,12 @@ prepare_web "$PORT" '"WebService"=dword:00000000'
 sed -i '/"WebService"=dword:00000001/d' "$SETTINGS"
 start_keltrix -noballoon
 PID=$LAST_PID
-wait_for_window "$PID" KeltrixBeta || fail "no window"
+wait_for_window "$PID" Keltrix || fail "no window"
 curl -s -m 1 "$URL/data" >/dev/null && fail "listening although stored off"
 NEWPORT=$(free_port)
 menu_item() { # caption path: right click on the window, then the keys of the path
     local win
-    win=$(xdotool search --onlyvisible --pid "$PID" --name KeltrixBeta | head -n 1)
+    win=$(main_window "$PID")
     eval "$(xdotool getwindowgeometry --shell "$win")"
     xdotool mousemove $((X + 10)) $((Y + 5)) click 3
     sleep 0.7
@@ -138,7 +138,7 @@ menu_item() { # caption path: right click on the window, then the keys of the pa
 menu_item Networking "Act as Web Service/Server"
 box=
 for _ in $(seq 50); do
-    box=$(xdotool search --onlyvisible --pid "$PID" --name "Web Service Port" 2>/dev/null | head -n 1) && [ -n "$box" ] && break
+    box=$(xdotool search --all --onlyvisible --pid "$PID" --name "^Web Service Port$" 2>/dev/null | head -n 1) && [ -n "$box" ] && break
     sleep 0.1
 done
 [ -n "$box" ] || fail "no port prompt"

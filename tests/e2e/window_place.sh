@@ -62,5 +62,44 @@ done
     fail "a window stored at 5000 4000 is at $at_x $at_y ($w x $h on $sw x $sh)"
 stop_monitor "$LAST_PID"
 pass "a window stored off the desktop comes back whole, into its corner"
+# A client: its window takes its size from the first record, after it is shown, while the
+# window manager takes it on late. The exit stores where it stood, never 0 0.
+source "$(dirname "$0")/link_lib.sh"
+port=$(free_port)
+start_headless "--server=$port" --no-password
+wait_listening "$port" || fail "the server does not listen on $port"
+CLIENT_KEY="$KEY\\127.0.0.1:$port"
+client_value() {
+    SECTION="[$CLIENT_KEY]" NAME="\"$1\"=" awk '
+        /^\[/ { inside = ($0 == ENVIRON["SECTION"]) }
+        inside && index($0, ENVIRON["NAME"]) == 1 { print; exit }' "$SETTINGS"
+}
+CRUNS=${KELTRIX_CLIENT_PLACE_RUNS:-4}
+for run in $(seq "$CRUNS"); do
+    x=$((240 + run * 9)) y=$((180 + run * 4))
+    prepare
+    printf '\n[%s]\n%s\n%s\n%s\n%s\n' "$CLIENT_KEY" "$(dword X $x)" "$(dword Y $y)" \
+        "$(dword Interval 250)" "$(format_value "Client of <NAME=CompName>, a line the record widens")" \
+        >>"$SETTINGS"
+    kill -STOP "$WM"
+    (sleep "$STALL" && kill -CONT "$WM") &
+    start_monitor -noballoon -c -i127.0.0.1 "-p$port"
+    client=$LAST_PID
+    # The line reads BLANK until the first record comes.
+    for _ in $(seq 100); do
+        read -r _ _ w _ < <(geometry "$WIN")
+        [ "$w" -gt 150 ] && break
+        sleep 0.1
+    done
+    [ "$w" -gt 150 ] || fail "client run $run: no record widened the window (width $w)"
+    sleep 1
+    read -r at_x at_y _ _ < <(geometry "$WIN")
+    [ "$at_x $at_y" = "$x $y" ] || fail "client run $run: the window stands at $at_x $at_y, not $x $y"
+    stop_monitor "$client"
+    [ "$(client_value X) $(client_value Y)" = "$(dword X $x) $(dword Y $y)" ] ||
+        fail "client run $run: the exit stored $(client_value X) $(client_value Y) for $x $y"
+done
+stop_server
+pass "$CRUNS client runs with a late window manager: the window kept its place, and the exit stored it"
 kill "$WM"
 wait "$WM" 2>/dev/null || true

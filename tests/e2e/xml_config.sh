@@ -9,7 +9,7 @@ EMPTY='<?xml version="1.0" encoding="UTF-8"?>
 run_once() {
     start_keltrix -noballoon "$@"
     local pid=$LAST_PID
-    wait_for_window "$pid" KeltrixBeta || fail "no window (args: $*)"
+    wait_for_window "$pid" Keltrix || fail "no window (args: $*)"
     cp "$CONFIG" "$TESTROOT/running.xml" 2>/dev/null || true
     kill -TERM "$pid"
     wait_for_exit "$pid" || fail "no exit"
@@ -52,7 +52,7 @@ else
 fi
 pid=$!
 PIDS+=("$pid")
-wait_for_window "$pid" KeltrixBeta || fail "no window in a read-only folder: $(cat "$TESTROOT/keltrix.log")"
+wait_for_window "$pid" Keltrix || fail "no window in a read-only folder: $(cat "$TESTROOT/keltrix.log")"
 kill -TERM "$pid"
 wait_for_exit "$pid" || fail "no exit"
 chmod 0755 "$ro"

@@ -8,4 +8,5 @@ set(KELTRIX_TEST_PLATFORM
     ${CMAKE_CURRENT_LIST_DIR}/system_info_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/proc_parse_test.cpp
     ${CMAKE_CURRENT_LIST_DIR}/live_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/runtime_folder_test.cpp
 )

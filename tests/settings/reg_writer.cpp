@@ -1,8 +1,10 @@
 // Writes settings from a separate process for the concurrency tests.
 //   reg_writer FILE count PREFIX N   writes PREFIX0..PREFIX<N-1> = 0..N-1, then exits
 //   reg_writer FILE churn SEED       rewrites values of changing sizes until killed
+//   reg_writer FILE exits N UPTIME   records N exits' uptime statistics
 
 #include "settings/registry_store.h"
+#include "settings/uptime_stats.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +26,11 @@ int main(int argc, char** argv) {
         if (mode == "count" && argc == 5) {
             const int count = std::atoi(argv[4]);
             for (int i = 0; i < count; ++i) store.WriteInteger(argv[3] + std::to_string(i), i);
+            return 0;
+        }
+        if (mode == "exits" && argc == 5) {
+            const int count = std::atoi(argv[3]);
+            for (int i = 0; i < count; ++i) keltrix::RecordExitUptime(store, std::atoll(argv[4]));
             return 0;
         }
         if (mode == "churn") {

@@ -77,6 +77,28 @@ TEST(RegistryConcurrency, TwoProcessesWritingAtOnceLoseNoValue) {
     EXPECT_EQ(lost, 0);
 }
 
+TEST(RegistryConcurrency, InstancesExitingTogetherEachCountTheirUptime) {
+    TTempDir dir(FastTempBase());
+    const std::string file = dir.File("keltrix/registry.reg");
+    constexpr int kExits = 300;
+    const pid_t a = StartWriter({file, "exits", std::to_string(kExits), "1000"});
+    const pid_t b = StartWriter({file, "exits", std::to_string(kExits), "3000"});
+    ASSERT_GT(a, 0);
+    ASSERT_GT(b, 0);
+    for (const pid_t pid : {a, b}) {
+        const int status = WaitFor(pid);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    }
+    TRegistryStore store(file);
+    ASSERT_TRUE(store.OpenKey("Software\\OrlenwickStudios\\Vistrand", false));
+    EXPECT_EQ(store.ReadInteger("UptimeCount"), 2 * kExits);
+    std::uint8_t total[8] = {};
+    ASSERT_EQ(store.ReadBinaryData("TotalUptime", total, sizeof total), 8u);
+    std::int64_t sum = 0;
+    for (int i = 7; i >= 0; --i) sum = (sum << 8) | total[i];
+    EXPECT_EQ(sum, kExits * (1000 + 3000));
+}
+
 TEST(RegistryConcurrency, AWriterKilledAtAnyMomentLeavesAFileThatParses) {
     TTempDir dir;
     const std::string file = dir.File("keltrix/registry.reg");

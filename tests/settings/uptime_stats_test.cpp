@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 
 using namespace keltrix;
@@ -48,4 +50,16 @@ TEST_F(UptimeStats, UptimesBeyond32BitsSurvive) {
     RecordExitUptime(store, big);
     EXPECT_EQ(AverageUptime(store, 0), big);
     EXPECT_EQ(ReadInt64Bytes(store, "LongestUptime"), big);
+}
+
+TEST_F(UptimeStats, AStoredValueOfAnotherTypeLeavesTheFileAsItWas) {
+    RecordExitUptime(store, 100);
+    store.WriteInteger("TotalUptime", 7);
+    std::ifstream before(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(before)), {});
+    EXPECT_THROW(RecordExitUptime(store, 200), ERegistryException);
+    std::ifstream after(path, std::ios::binary);
+    EXPECT_EQ(std::string((std::istreambuf_iterator<char>(after)), {}), text);
+    // Nothing of the failed change stays behind in the store's own view either.
+    EXPECT_EQ(ReadInt64Bytes(store, "LongestUptime"), 100);
 }

@@ -67,15 +67,6 @@ std::string DataDir() {
     return dir;
 }
 
-std::string RuntimeDir() {
-    std::string base = Env("XDG_RUNTIME_DIR");
-    std::string dir = !base.empty() && base[0] == '/'
-                          ? base + "/keltrix"
-                          : "/tmp/keltrix-" + std::to_string(static_cast<unsigned>(getuid()));
-    MakeDirs(dir, 0700);
-    return dir;
-}
-
 std::string TempDir() {
     std::string dir = Env("TMPDIR");
     while (dir.size() > 1 && dir.back() == '/') dir.pop_back();

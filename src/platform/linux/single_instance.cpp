@@ -1,5 +1,6 @@
 #include "platform/single_instance.h"
 
+#include "platform/file_store.h"
 #include "platform/paths.h"
 
 #include <cerrno>
@@ -13,26 +14,57 @@
 namespace keltrix::platform {
 namespace {
 
-bool MakeAddress(const std::string& path, sockaddr_un& addr) {
+void Tell(std::string* to, const std::string& text) {
+    if (to) *to = text;
+}
+
+// The socket address of path. A path longer than the address holds is reached through a
+// descriptor of its folder (/proc/self/fd/N/name), which folder keeps open while in use.
+bool MakeAddress(const std::string& path, sockaddr_un& addr, TFileHandle& folder,
+                 std::string* error) {
     std::memset(&addr, 0, sizeof addr);
     addr.sun_family = AF_UNIX;
-    if (path.size() >= sizeof addr.sun_path) return false;
-    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    std::string name = path;
+    if (name.size() >= sizeof addr.sun_path) {
+        const std::size_t slash = path.rfind('/');
+        folder = TFileHandle(open(path.substr(0, slash).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+        if (!folder) {
+            Tell(error, path.substr(0, slash) + ": " + std::strerror(errno));
+            return false;
+        }
+        name = "/proc/self/fd/" + std::to_string(folder.Get()) + path.substr(slash);
+        if (name.size() >= sizeof addr.sun_path) {
+            Tell(error, "name too long: " + path);
+            return false;
+        }
+    }
+    std::memcpy(addr.sun_path, name.c_str(), name.size() + 1);
     return true;
 }
 
 } // namespace
 
-bool AcquireNamedMutex(const std::string& name) {
-    const std::string path = RuntimeDir() + "/" + name + ".lock";
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0) return false;
+TMutexState AcquireNamedMutex(const std::string& name, std::string* problem) {
+    const TRuntimeFolder& folder = RuntimeFolder();
+    if (folder.Path.empty()) {
+        Tell(problem, folder.Problem);
+        return TMutexState::Unavailable;
+    }
+    const std::string path = folder.Path + "/" + name + ".lock";
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        Tell(problem, "the lock file " + path + " cannot be opened: " + std::strerror(errno));
+        return TMutexState::Unavailable;
+    }
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int error = errno;
         close(fd);
-        return false;
+        if (error == EWOULDBLOCK) return TMutexState::HeldElsewhere;
+        Tell(problem, "the lock file " + path + " cannot be locked: " + std::strerror(error));
+        return TMutexState::Unavailable;
     }
     // Kept open on purpose: the lock goes when the process does, as the mutex would.
-    return true;
+    return TMutexState::Owned;
 }
 
 TNamedEvent::TNamedEvent(std::string name) : Name_(std::move(name)) {}
@@ -44,15 +76,22 @@ TNamedEvent::~TNamedEvent() {
 }
 
 bool TNamedEvent::Create(std::string* error) {
-    Path_ = RuntimeDir() + "/" + Name_;
+    const TRuntimeFolder& folder = RuntimeFolder();
+    if (folder.Path.empty()) {
+        Tell(error, folder.Problem);
+        return false;
+    }
+    Path_ = folder.Path + "/" + Name_;
     sockaddr_un addr{};
-    if (!MakeAddress(Path_, addr)) {
-        if (error) *error = "path too long: " + Path_;
+    TFileHandle via;
+    if (!MakeAddress(Path_, addr, via, error)) {
+        Path_.clear();
         return false;
     }
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (fd < 0) {
-        if (error) *error = std::strerror(errno);
+        Tell(error, std::strerror(errno));
+        Path_.clear();
         return false;
     }
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -67,14 +106,14 @@ bool TNamedEvent::Create(std::string* error) {
             probe >= 0 && connect(probe, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
         if (probe >= 0) close(probe);
         if (alive) {
-            if (error) *error = "another instance listens on " + Path_;
+            Tell(error, "another instance listens on " + Path_);
             close(fd);
             Path_.clear();
             return false;
         }
         unlink(Path_.c_str());
     }
-    if (error) *error = Path_ + ": " + std::strerror(errno);
+    Tell(error, Path_ + ": " + std::strerror(errno));
     close(fd);
     Path_.clear();
     return false;
@@ -88,8 +127,11 @@ bool TNamedEvent::Consume() {
 }
 
 bool TNamedEvent::Set(const std::string& name) {
+    const TRuntimeFolder& folder = RuntimeFolder();
+    if (folder.Path.empty()) return false;
     sockaddr_un addr{};
-    if (!MakeAddress(RuntimeDir() + "/" + name, addr)) return false;
+    TFileHandle via;
+    if (!MakeAddress(folder.Path + "/" + name, addr, via, nullptr)) return false;
     const int fd = socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
     const char signal = 1;
