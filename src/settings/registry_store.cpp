@@ -112,7 +112,8 @@ bool TRegistryStore::Change(const TChange& change) {
     std::optional<TRegistryFile> parsed;
     std::string parseError;
     bool inPlace = false;
-    bool applied = false; // change ran on the model
+    bool applied = false;      // change ran on the model
+    bool changeFailed = false; // change itself threw: nothing of it may stay
     bool changed = false;
     platform::TFileSnapshot after;
     try {
@@ -133,15 +134,31 @@ bool TRegistryStore::Change(const TChange& change) {
                         }
                     }
                 }
-                changed = change(*model);
+                try {
+                    changed = change(*model);
+                } catch (...) {
+                    changeFailed = true;
+                    throw;
+                }
                 applied = true;
                 if (!changed) return std::nullopt;
                 return model->Write();
             });
     } catch (...) {
+        if (changeFailed) {
+            // The cache may hold part of it: read the file again when next asked.
+            if (inPlace) Loaded_ = false;
+            throw;
+        }
         // The run goes on with the change in memory; the file is as it was, so its stamp still
         // matches and the cache is kept until the file changes. A later save writes it too.
-        if (!(applied && inPlace)) change(Cache_);
+        if (!(applied && inPlace)) {
+            try {
+                change(Cache_);
+            } catch (...) {
+                Loaded_ = false;
+            }
+        }
         throw;
     }
     if (!parseError.empty()) {
@@ -162,15 +179,18 @@ bool TRegistryStore::Save(const TChange& change) {
         SaveFailureTold_ = false;
         return changed;
     } catch (const std::exception& e) {
-        // A file that cannot be read was reported as such already.
-        if (!SaveFailureTold_ && LoadError_.empty()) {
-            SaveFailureTold_ = true;
-            // Told again when it comes back after a save that worked.
-            Told_.erase("settings cannot be saved: " + std::string(e.what()));
-            Tell("settings cannot be saved: " + std::string(e.what()));
-        }
+        TellSaveFailure(e.what());
         return true;
     }
+}
+
+void TRegistryStore::TellSaveFailure(const std::string& reason) {
+    // A file that cannot be read was reported as such already.
+    if (SaveFailureTold_ || !LoadError_.empty()) return;
+    SaveFailureTold_ = true;
+    // Told again when it comes back after a save that worked.
+    Told_.erase("settings cannot be saved: " + reason);
+    Tell("settings cannot be saved: " + reason);
 }
 
 bool TRegistryStore::OpenKey(const std::string& key, bool canCreate) {
@@ -325,17 +345,23 @@ bool TRegistryStore::DeleteValue(const std::string& name) {
 }
 
 void TRegistryStore::UpdateValues(const std::function<void(TRegKey& key)>& edit) {
-    if (CurrentPath_.empty()) throw ERegistryException("Failed to set data: no key is open");
+    if (CurrentPath_.empty()) {
+        Tell("settings cannot be saved: " +
+             (OpenFailure_.empty() ? std::string("no settings key is open") : OpenFailure_));
+        return;
+    }
+    const TChange change = [&](TRegistryFile& file) {
+        const bool created = file.FindKey(CurrentPath_) == nullptr;
+        TRegKey& key = file.CreateKey(CurrentPath_);
+        const TRegKey before = key;
+        edit(key);
+        return created || !(key == before);
+    };
     try {
-        Change([&](TRegistryFile& file) {
-            const bool created = file.FindKey(CurrentPath_) == nullptr;
-            TRegKey& key = file.CreateKey(CurrentPath_);
-            const TRegKey before = key;
-            edit(key);
-            return created || !(key == before);
-        });
+        Change(change);
+        SaveFailureTold_ = false;
     } catch (const std::system_error& e) {
-        throw ERegistryException(std::string("Failed to set data: ") + e.what());
+        TellSaveFailure(e.what());
     }
 }
 

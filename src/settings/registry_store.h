@@ -78,7 +78,7 @@ public:
     // Reads and changes values of the open key (created when missing) as one change under the
     // file's lock: edit sees the key as the file holds it at that moment, and what it sets is
     // written before any other writer gets in. An exception from edit leaves the file as it
-    // was; I/O failures throw ERegistryException.
+    // was and is passed on; I/O failures are told like those of the writes.
     void UpdateValues(const std::function<void(TRegKey& key)>& edit);
 
     // Of the open key, in file order.
@@ -98,6 +98,7 @@ private:
     // Change, or in memory only when the file cannot be written (told once).
     bool Save(const TChange& change);
     void Tell(const std::string& message);
+    void TellSaveFailure(const std::string& reason);
     void Unreadable(const std::string& name, const std::string& why);
     const TRegValue* Find(const std::string& name);
     void WriteValue(TRegValue value);
