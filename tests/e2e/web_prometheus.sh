@@ -16,7 +16,7 @@ mkdir -p "$SECOND/keltrix"
 SETTINGS=$SECOND/keltrix/registry.reg prepare_web "$P2" "$(format_value "$FORMAT")"
 XDG_CONFIG_HOME=$SECOND start_keltrix -noballoon -MULTIPLE
 wait_for_http "http://127.0.0.1:$P1/metrics" && wait_for_http "http://127.0.0.1:$P2/metrics" ||
-    fail "the instances do not answer"
+    { cat "$TESTROOT/keltrix.log"; fail "the instances do not answer"; }
 
 cat >"$TESTROOT/prometheus.yml" <<YML
 global:
