@@ -1,5 +1,6 @@
 // Any bytes as a text file, any line number: the bounded reading must pick what splitting the
 // whole text in memory picks.
+#include "../tests/tags/file_line_model.h"
 #include "tags/file_line.h"
 
 #include <algorithm>
@@ -9,28 +10,6 @@
 #include <sys/mman.h>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-std::optional<std::string> Model(std::string text, std::int64_t line) {
-    text.resize(std::min(text.find('\0'), text.size()));
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    if (lines.empty()) return std::nullopt;
-    const auto k = static_cast<std::int64_t>(lines.size());
-    if (line >= 1 && line <= k) return lines[static_cast<std::size_t>(line - 1)];
-    if (line < 0) return lines[static_cast<std::size_t>(std::max<std::int64_t>(0, k - 1 + line))];
-    return lines.back();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1) return 0;
@@ -43,6 +22,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ::pwrite(fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
         std::abort();
     const auto got = keltrix::ReadFileLine("/proc/self/fd/" + std::to_string(fd), line);
-    if (got != Model(text, line)) std::abort();
+    if (got != keltrix::testing::Model(text, line)) std::abort();
     return 0;
 }

@@ -39,7 +39,7 @@ private:
     TFormatterList Formatters_;
     const TWebSnapshot* Snapshot_ = nullptr;
     TRawData Loaded_{};
-    // The file specifications of the display's own FileData tags, for the format string
+    // The file names in the display's own FileData tags, for the format string
     // they were read from.
     std::string AllowedFor_;
     std::set<std::string> AllowedFiles_;

@@ -1,6 +1,8 @@
 #include "measure/codepage.h"
 #include "tags/file_line.h"
 
+#include "file_line_model.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -13,27 +15,6 @@
 
 namespace keltrix {
 namespace {
-
-// The whole text split in memory: what the bounded reading must agree with.
-std::optional<std::string> Model(std::string text, std::int64_t line) {
-    text.resize(std::min(text.find('\0'), text.size()));
-    std::vector<std::string> lines;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        start = i + 1;
-    }
-    if (start < text.size()) lines.push_back(text.substr(start));
-    if (lines.empty()) return std::nullopt;
-    const auto k = static_cast<std::int64_t>(lines.size());
-    std::string chosen = lines.back();
-    if (line >= 1 && line <= k) chosen = lines[static_cast<std::size_t>(line - 1)];
-    if (line < 0) chosen = lines[static_cast<std::size_t>(std::max<std::int64_t>(0, k - 1 + line))];
-    if (chosen.size() > MaxFileLineBytes) chosen.resize(MaxFileLineBytes);
-    return chosen;
-}
 
 class FileLineTest : public ::testing::Test {
 protected:
@@ -65,9 +46,9 @@ TEST_F(FileLineTest, AgreesWithTheWholeTextSplitInMemory) {
         if (random() % 8 == 0) text.insert(random() % (text.size() + 1), 1, '\0');
         Write(text);
         for (std::int64_t line : {-4, -3, -2, -1, 0, 1, 2, 3, 4, 9}) {
-            SCOPED_TRACE(testing::Message() << "round " << round << " line " << line);
+            SCOPED_TRACE(::testing::Message() << "round " << round << " line " << line);
             const auto got = ReadFileLine(Path, line);
-            const auto want = Model(text, line);
+            const auto want = keltrix::testing::Model(text, line);
             ASSERT_EQ(got.has_value(), want.has_value());
             if (got) {
                 ASSERT_EQ(*got, *want);
