@@ -95,11 +95,7 @@ same_settings "$SETTINGS" || fail "-RESET changed the file it cannot parse"
 pass "-RESET of a settings file that cannot be parsed says so and leaves it"
 
 # No permission to read it: only an unprivileged user meets that.
-id nobody >/dev/null 2>&1 || fail "no user nobody"
-prepare_full
-chmod 755 "$TESTROOT"
-chown -R nobody:nogroup "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$HOME" "$TMPDIR"
-chmod 000 "$SETTINGS"
+settings_for_nobody
 rc=0
 (cd "$HOME" && setpriv --reuid=nobody --regid=nogroup --clear-groups \
     "$KELTRIX" --console=3 --interval=250) >"$OUT" 2>"$ERR" || rc=$?

@@ -47,6 +47,15 @@ prepare_partial() {
     cp "$SETTINGS" "$ORIG"
 }
 # The file $1 is byte for byte $ORIG, or absent like it (or an empty folder in its place).
+# The private folders handed to nobody, with a settings file that nobody may read.
+settings_for_nobody() {
+    id nobody >/dev/null 2>&1 || fail "no user nobody"
+    prepare_full
+    chmod 755 "$TESTROOT"
+    chown -R nobody:nogroup "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$HOME" "$TMPDIR"
+    chmod 000 "$SETTINGS"
+}
+
 same_settings() {
     if [ -e "$ORIG" ]; then
         cmp -s "$1" "$ORIG"

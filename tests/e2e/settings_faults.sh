@@ -116,11 +116,7 @@ same_settings "$SETTINGS" || fail "-RESET changed the file it cannot parse"
 pass "-RESET of a settings file that cannot be parsed says so in the window too"
 
 # No permission to read the settings file: only an unprivileged user meets that.
-id nobody >/dev/null 2>&1 || fail "no user nobody"
-prepare_full
-chmod 755 "$TESTROOT"
-chown -R nobody:nogroup "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_RUNTIME_DIR" "$HOME" "$TMPDIR"
-chmod 000 "$SETTINGS"
+settings_for_nobody
 if [ -n "${XAUTHORITY:-}" ]; then
     cp "$XAUTHORITY" "$TESTROOT/xauth"
     chown nobody "$TESTROOT/xauth"
