@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 BUILD ?= build
 JOBS ?= 2
-FUZZ_SECONDS ?= 20
+FUZZ_SECONDS ?= 10
 CMAKE_FLAGS ?=
 # A compiler cache, when the machine has one, makes rebuilds of other checkouts cheap.
 LAUNCHER := $(if $(shell command -v ccache),-DCMAKE_CXX_COMPILER_LAUNCHER=ccache,)
