@@ -7,6 +7,7 @@
 #include "app/reference.h"
 #include "app/server_options.h"
 #include "app/web_options.h"
+#include "base/errors.h"
 #include "measure/raw_data.h"
 #include "platform/paths.h"
 #include "platform/program_parts.h"
@@ -174,6 +175,18 @@ int KeltrixEntry(int argc, char** argv, const TEntryParts& parts) {
     if (console.Enabled) return RunConsoleMode(args, console);
 
     return parts.Window(argv[0], args);
+}
+
+int SayWhyItStops(const char* program) {
+    try {
+        throw;
+    } catch (const std::exception& e) {
+        std::cerr << program << ": Keltrix has to stop: EXCEPTION (" << ExceptionClassName(e)
+                  << ") --- " << e.what() << "\n";
+    } catch (...) {
+        std::cerr << program << ": Keltrix has to stop: an unknown error\n";
+    }
+    return 1;
 }
 
 } // namespace keltrix

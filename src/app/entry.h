@@ -21,6 +21,9 @@ struct TEntryParts {
 
 int KeltrixEntry(int argc, char** argv, const TEntryParts& parts);
 
+// For a program's outermost catch: says on stderr what reached it; returns the exit status.
+int SayWhyItStops(const char* program);
+
 // What the entry had to say that the window shows once it exists (a reset that failed).
 std::vector<std::string>& EntryNotes();
 

@@ -2,7 +2,6 @@
 // in plain C++ without them; for either it replaces itself with the program that holds it,
 // which keeps the process and its name.
 #include "app/entry.h"
-#include "base/errors.h"
 #include "platform/paths.h"
 #include "platform/program_parts.h"
 
@@ -38,11 +37,7 @@ int main(int argc, char** argv) {
                                  return Become(platform::TProgramPart::Server, "headless server",
                                                argv);
                              }});
-    } catch (const std::exception& e) {
-        std::cerr << argv[0] << ": Keltrix has to stop: EXCEPTION (" << ExceptionClassName(e)
-                  << ") --- " << e.what() << "\n";
     } catch (...) {
-        std::cerr << argv[0] << ": Keltrix has to stop: an unknown error\n";
+        return SayWhyItStops(argv[0]);
     }
-    return 1;
 }

@@ -2,7 +2,6 @@
 // and the libraries it needs, which console runs are spared.
 #include "app/entry.h"
 #include "app/headless_mode.h"
-#include "base/errors.h"
 #include "platform/program_parts.h"
 
 #include <iostream>
@@ -20,11 +19,7 @@ int main(int argc, char** argv) {
                  return 1;
              },
              [](char*, const std::vector<std::string>& args) { return RunHeadlessMode(args); }});
-    } catch (const std::exception& e) {
-        std::cerr << argv[0] << ": Keltrix has to stop: EXCEPTION (" << ExceptionClassName(e)
-                  << ") --- " << e.what() << "\n";
     } catch (...) {
-        std::cerr << argv[0] << ": Keltrix has to stop: an unknown error\n";
+        return SayWhyItStops(argv[0]);
     }
-    return 1;
 }
