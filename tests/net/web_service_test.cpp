@@ -94,6 +94,7 @@ TEST_F(WebService, DataDocumentRegistersDriveCForSampling) {
 // against readers over HTTP: no answer may mix two samples.
 TEST_F(WebService, AnswersNeverSeeHalfWrittenSamples) {
     std::atomic<bool> stop{false};
+    std::atomic<int> rounds{0};
     std::thread writer([&] {
         for (std::uint64_t i = 1; !stop; ++i) {
             const std::lock_guard<std::recursive_mutex> hold(M.Lock);
@@ -105,8 +106,11 @@ TEST_F(WebService, AnswersNeverSeeHalfWrittenSamples) {
                 std::this_thread::yield();
             }
             M.Refresh();
+            ++rounds;
         }
     });
+    // The first answers must already see the writer's samples, not the empty start.
+    while (rounds == 0) std::this_thread::yield();
     int checked = 0;
     for (int i = 0; i < 200; ++i) {
         httplib::Client c("127.0.0.1", Service.BoundPort());
