@@ -37,44 +37,38 @@ void WriteLines(int fd, off_t at, std::size_t bytes) {
         std::abort();
 }
 
+// A file of the benchmark's folder, written once by fill and removed at the end.
+template <typename Fill> std::string MadeFile(const char* name, Fill fill) {
+    std::string p = Folder() + "/" + name;
+    Created.push_back(p);
+    const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    fill(fd);
+    ::close(fd);
+    return p;
+}
+
 // 1 KB of lines.
 const std::string& SmallFile() {
-    static const std::string path = [] {
-        std::string p = Folder() + "/keltrix-bench-small.log";
-        Created.push_back(p);
-        const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        WriteLines(fd, 0, 1024);
-        ::close(fd);
-        return p;
-    }();
+    static const std::string path =
+        MadeFile("keltrix-bench-small.log", [](int fd) { WriteLines(fd, 0, 1024); });
     return path;
 }
 
 // 1 GB, of which only the first and the last kilobyte hold lines: the hole between reads as
 // zero bytes, where the text ends.
 const std::string& SparseFile() {
-    static const std::string path = [] {
-        std::string p = Folder() + "/keltrix-bench-sparse.log";
-        Created.push_back(p);
-        const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    static const std::string path = MadeFile("keltrix-bench-sparse.log", [](int fd) {
         WriteLines(fd, 0, 1024);
         WriteLines(fd, Gigabyte - 1024, 1024);
-        ::close(fd);
-        return p;
-    }();
+    });
     return path;
 }
 
 // 1 GB of lines, no zero byte: the last line is only known after reading all of it.
 const std::string& DenseFile() {
-    static const std::string path = [] {
-        std::string p = Folder() + "/keltrix-bench-dense.log";
-        Created.push_back(p);
-        const int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    static const std::string path = MadeFile("keltrix-bench-dense.log", [](int fd) {
         for (off_t at = 0; at < Gigabyte; at += 1 << 24) WriteLines(fd, at, 1 << 24);
-        ::close(fd);
-        return p;
-    }();
+    });
     return path;
 }
 

@@ -165,21 +165,23 @@ std::optional<std::uint64_t> TPerfBlock::Value64(std::size_t counterBlock,
     return value;
 }
 
+namespace {
+// An instance's counter lies within that instance's own counter block.
+bool InsideInstance(const TPerfInstance& instance, const TPerfCounter& counter, std::size_t size) {
+    const std::size_t offset = counter.Definition.CounterOffset;
+    return offset <= instance.CounterBlockLength && instance.CounterBlockLength - offset >= size;
+}
+} // namespace
+
 std::optional<std::uint64_t> TPerfBlock::InstanceValue64(const TPerfInstance& instance,
                                                          const TPerfCounter& counter) const {
-    const std::size_t offset = counter.Definition.CounterOffset;
-    if (offset > instance.CounterBlockLength ||
-        instance.CounterBlockLength - offset < sizeof(std::uint64_t))
-        return std::nullopt;
+    if (!InsideInstance(instance, counter, sizeof(std::uint64_t))) return std::nullopt;
     return Value64(instance.CounterBlock, counter);
 }
 
 std::optional<std::uint32_t> TPerfBlock::InstanceValue32(const TPerfInstance& instance,
                                                          const TPerfCounter& counter) const {
-    const std::size_t offset = counter.Definition.CounterOffset;
-    if (offset > instance.CounterBlockLength ||
-        instance.CounterBlockLength - offset < sizeof(std::uint32_t))
-        return std::nullopt;
+    if (!InsideInstance(instance, counter, sizeof(std::uint32_t))) return std::nullopt;
     return Value32(instance.CounterBlock, counter);
 }
 
