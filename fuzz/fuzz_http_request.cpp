@@ -9,8 +9,13 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
+#include <thread>
 
 namespace {
 
@@ -43,7 +48,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     a.sin_family = AF_INET;
     a.sin_port = htons(static_cast<std::uint16_t>(server.Service.BoundPort()));
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) std::abort();
+    // Thousands of connections a second can run out of local ports for a moment: wait for
+    // one to come free rather than calling that a fault of the server.
+    int tries = 0;
+    while (::connect(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0) {
+        if (errno != EADDRNOTAVAIL || ++tries > 200) {
+            std::fprintf(stderr, "connect: %s\n", std::strerror(errno));
+            std::abort();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
     (void)::send(fd, data, size, MSG_NOSIGNAL);
     ::shutdown(fd, SHUT_WR);
     char buffer[65536];
@@ -54,6 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (::poll(&p, 1, 8000) <= 0) std::abort();
         if (::recv(fd, buffer, sizeof buffer, 0) <= 0) break;
     }
+    // A reset instead of a closing handshake leaves no TIME_WAIT holding the local port.
+    const linger reset{1, 0};
+    (void)::setsockopt(fd, SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
     ::close(fd);
     return 0;
 }
