@@ -167,11 +167,19 @@ int KeltrixEntry(int argc, char** argv, const TEntryParts& parts) {
         }
         if (storeOnly) return 0;
     }
-    if (server.Headless) return parts.Headless(argv[0], args);
-    if (!console.Enabled && NoDisplayAvailable()) {
+    if (!console.Enabled && !server.Headless && NoDisplayAvailable()) {
         std::cerr << program << ": no display to open; running in console mode\n";
         console.Enabled = true;
     }
+    // A run-only format or interval given to the window or the server would be lost unsaid;
+    // the part that runs says it, not the front program that hands the switches over.
+    if (!console.Enabled && (console.Format || console.IntervalMs) &&
+        platform::ProgramPart() != platform::TProgramPart::Front)
+        std::cerr << program
+                  << ": --format and --interval are for console mode (--console or --json); "
+                  << (server.Headless ? "the server" : "the window")
+                  << " uses the stored FormatString and Interval\n";
+    if (server.Headless) return parts.Headless(argv[0], args);
     if (console.Enabled) return RunConsoleMode(args, console);
 
     return parts.Window(argv[0], args);

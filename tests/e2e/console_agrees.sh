@@ -68,4 +68,7 @@ grep -q 'no display to open; running in console mode' "$TESTROOT/err.txt" || fai
 "$KELTRIX" --version | grep -q '^Keltrix .*(1002)$' || fail "--version"
 "$KELTRIX" --help | grep -q -- '--console' || fail "--help"
 "$KELTRIX" --bogus 2>/dev/null && fail "an unknown long option was accepted"
-pass "no display means console mode; --help, --version and unknown options"
+timeout -s TERM 3 "$KELTRIX" --headless --interval=500 >/dev/null 2>"$TESTROOT/err.txt" || true
+grep -q -- '--format and --interval are for console mode.*the server uses the stored' "$TESTROOT/err.txt" ||
+    fail "a run-only interval given to the server went unsaid: $(cat "$TESTROOT/err.txt")"
+pass "no display means console mode; --help, --version, unknown options, console-only options elsewhere"
