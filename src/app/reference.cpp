@@ -221,10 +221,10 @@ const std::vector<TReferenceRow>& CommandLineSwitches() {
         {"-loadkcfg(FILE)", "load the config set FILE at the end of the start (or -usekcfg)"},
         {"--console[=N]", "no window: print the lines after each refresh (N refreshes, then "
                           "exit); the first shows the last interval, not averages since boot"},
-        {"--format=TEXT", "use TEXT as the format string of this run (\\n breaks lines)"},
+        {"--format=TEXT", "console mode: TEXT as the format string of this run (\\n breaks lines)"},
         {"--json", "console mode for status bars: one JSON object per refresh, with the lines "
                    "joined by blanks (text) and by line breaks (tooltip)"},
-        {"--interval=MS", "refresh every MS milliseconds in this run"},
+        {"--interval=MS", "console mode: refresh every MS milliseconds in this run"},
         {"--headless", "no window, no output: sample everything and serve it"},
         {"--server[=PORT]", "store: serve the measurements over TCP (port 6130)"},
         {"--no-server", "store: do not serve"},
