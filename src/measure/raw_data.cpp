@@ -25,6 +25,15 @@ template struct TShortString<4>;
 
 TRawDataShell::TRawDataShell() = default;
 
+namespace {
+
+bool TextLengthsFit(const std::array<std::uint8_t, RecordSize>& r) {
+    return r[offsetof(TRawData, CompName)] <= 15 && r[offsetof(TRawData, UserName)] <= 15 &&
+           r[offsetof(TRawData, TopProcName)] <= 15 && r[offsetof(TRawData, ProcType)] <= 4;
+}
+
+} // namespace
+
 void TRawDataShell::Feed(const std::uint8_t* bytes, std::size_t count, bool resynchronise) {
     // Where the record being collected began in this read; npos when in an earlier read.
     constexpr std::size_t Earlier = static_cast<std::size_t>(-1);
@@ -39,7 +48,7 @@ void TRawDataShell::Feed(const std::uint8_t* bytes, std::size_t count, bool resy
         if (Collected_ < RecordSize) break;
 
         Collected_ = 0;
-        if (Stream_[0] == RecordMarker) {
+        if (Stream_[0] == RecordMarker && (!CheckTextLengths_ || TextLengthsFit(Stream_))) {
             std::unique_lock<std::recursive_mutex> hold;
             if (WriteLock) hold = std::unique_lock<std::recursive_mutex>(*WriteLock);
             std::memcpy(&Data_, Stream_.data(), RecordSize);

@@ -123,6 +123,10 @@ public:
     void Feed(const std::uint8_t* bytes, std::size_t count, bool resynchronise = true);
     // Forgets the bytes of a record not yet complete: a new connection is a new stream.
     void DropPartialRecord() { Collected_ = 0; }
+    // Also require every text's length byte to fit its room, as in every record a server
+    // makes. The marker alone lets one record in 256 through when the password is wrong;
+    // with the lengths, about one in fifty million.
+    void CheckTextLengths(bool check) { CheckTextLengths_ = check; }
 
     TNotifyEvent OnData;
     // Held while an accepted record replaces this one and OnData runs: readers on other
@@ -132,6 +136,7 @@ public:
 private:
     std::array<std::uint8_t, RecordSize> Stream_{}; // the reassembly stream
     std::size_t Collected_ = 0;
+    bool CheckTextLengths_ = false;
     TRawData Data_{};
 };
 

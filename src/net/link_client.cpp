@@ -6,6 +6,7 @@ namespace keltrix {
 
 TLinkClient::TLinkClient(platform::TEventLoop& loop, TRawDataShell& shell)
     : Loop_(loop), Shell_(shell), Dial_(loop) {
+    Shell_.CheckTextLengths(true);
     Dial_.OnConnected = [this](int fd) {
         Fd_ = fd;
         cliConnect();

@@ -10,6 +10,9 @@ PP=$(free_port)
 FORMAT='CPU <NAME=ProcUsage FORMAT="ALL"> RAM <NAME=RAMFree> up <NAME=Uptime> <NAME=DriveSpace FORMAT="C FREE"> <NAME=NetRead>'
 prepare_web "$P1" "$(format_value "$FORMAT")"
 start_keltrix -noballoon
+# The first holds the single-instance lock before the second starts: a -MULTIPLE start takes a
+# free lock too, and the first would then stop as a second instance.
+wait_for_http "http://127.0.0.1:$P1/metrics" || { cat "$TESTROOT/keltrix.log"; fail "the first instance does not answer"; }
 # The second instance: settings of its own, beside the first.
 SECOND=$TESTROOT/second
 mkdir -p "$SECOND/keltrix"

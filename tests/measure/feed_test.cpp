@@ -146,3 +146,52 @@ TEST(Feed, WithoutResynchronisingADroppedRecordKeepsTheAlignment) {
     ASSERT_EQ(r.received.size(), 1u);
     EXPECT_EQ(r.received[0], a);
 }
+
+namespace {
+
+Bytes WithFittingTexts(Bytes b) {
+    b[offsetof(TRawData, CompName)] = 15;
+    b[offsetof(TRawData, UserName)] = 0;
+    b[offsetof(TRawData, TopProcName)] = 7;
+    b[offsetof(TRawData, ProcType)] = 4;
+    return b;
+}
+
+} // namespace
+
+TEST(Feed, CheckedTextLengthsDropARecordWhoseTextOverrunsItsRoom) {
+    for (const std::size_t field :
+         {offsetof(TRawData, CompName), offsetof(TRawData, UserName),
+          offsetof(TRawData, TopProcName), offsetof(TRawData, ProcType)}) {
+        Receiver r;
+        r.shell.CheckTextLengths(true);
+        Bytes bad = WithFittingTexts(Answer(1));
+        bad[field] = field == offsetof(TRawData, ProcType) ? 5 : 16;
+        const Bytes good = WithFittingTexts(Answer(2));
+        r.shell.Feed(bad.data(), bad.size(), false);
+        r.shell.Feed(good.data(), good.size(), false);
+        ASSERT_EQ(r.received.size(), 1u) << "field at " << field;
+        EXPECT_EQ(r.received[0], good);
+    }
+}
+
+TEST(Feed, CheckedTextLengthsLetAlmostNoWronglyDecipheredRecordThrough) {
+    // What a wrong password makes of records: random bytes, here with the marker in front of
+    // every one, as one in 256 has it.
+    std::uint32_t state = 12345;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<std::uint8_t>(state >> 24);
+    };
+    Receiver checked, plain;
+    checked.shell.CheckTextLengths(true);
+    for (int n = 0; n < 20000; ++n) {
+        Bytes b(RecordSize);
+        for (auto& x : b) x = next();
+        b[0] = RecordMarker;
+        checked.shell.Feed(b.data(), b.size(), false);
+        plain.shell.Feed(b.data(), b.size(), false);
+    }
+    EXPECT_EQ(plain.received.size(), 20000u);
+    EXPECT_LE(checked.received.size(), 1u); // about 0.1 expected
+}
