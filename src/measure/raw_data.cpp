@@ -28,8 +28,9 @@ TRawDataShell::TRawDataShell() = default;
 namespace {
 
 bool TextLengthsFit(const std::array<std::uint8_t, RecordSize>& r) {
-    return r[offsetof(TRawData, CompName)] <= 15 && r[offsetof(TRawData, UserName)] <= 15 &&
-           r[offsetof(TRawData, TopProcName)] <= 15 && r[offsetof(TRawData, ProcType)] <= 4;
+    constexpr std::size_t Long = sizeof(string15::Chars), Short = sizeof(string4::Chars);
+    return r[offsetof(TRawData, CompName)] <= Long && r[offsetof(TRawData, UserName)] <= Long &&
+           r[offsetof(TRawData, TopProcName)] <= Long && r[offsetof(TRawData, ProcType)] <= Short;
 }
 
 } // namespace
